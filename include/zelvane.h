@@ -1,0 +1,133 @@
+/*
+ * Zelvane - shop peripherals (barcode scanners, counter scales, data collectors,
+ * LAN price checkers, raw printing) behind a small C interface.
+ *
+ * Usage: ScanerCreate once, then any number of ScanerRun, each stopped with
+ * ScanerBreakJob, and ScanerDelete at the end. One device job runs at a time:
+ * break a job and let it end before the next ScanerRun.
+ *
+ * All texts are single-byte code page 1250. Every function runs on the caller's
+ * thread and never lets an exception out; failures are a result of 0 with the
+ * reason kept as an error code and a text (see ScanerError, ScanerErrMsg).
+ *
+ * Record layouts. On 32-bit Windows every structure below has exactly the layout
+ * that hosts written for the original DLL expect (checked by static asserts):
+ *   RunRequest      ten 32-bit words; word 9 is the status callback
+ *   HostLineRecord  312 bytes: code at 44, name at 76, quantity at 136,
+ *                   unit price at 180 (4-byte packing, 180 is not 8-aligned)
+ *   StatusNotice    268 bytes: code at 0, text at 4, numbers at 260 and 264
+ * On 64-bit Linux the fields keep their meaning and order; the status callback
+ * of RunRequest takes a pointer-sized slot (offset 40, 48 bytes in all), while
+ * HostLineRecord and StatusNotice keep the 32-bit layout byte for byte.
+ */
+#ifndef ZELVANE_H
+#define ZELVANE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define ZELVANE_CALL __cdecl
+#if defined(ZELVANE_BUILDING)
+#define ZELVANE_API __declspec(dllexport)
+#else
+#define ZELVANE_API __declspec(dllimport)
+#endif
+#else
+#define ZELVANE_CALL
+#if defined(ZELVANE_BUILDING)
+#define ZELVANE_API __attribute__((visibility("default")))
+#else
+#define ZELVANE_API
+#endif
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Receives one reading (a scanned code or a 13-character weight code). The text
+ * is valid only during the call. Called on the job's worker thread. */
+typedef void(ZELVANE_CALL* CodeCallback)(const char* code);
+
+/* Receives one status notice: code 1..11, its text (valid until the next notice),
+ * and two numbers. Called on the thread that sends the notice. */
+typedef void(ZELVANE_CALL* StatusCallback)(int32_t code, const char* text, int32_t first,
+                                           int32_t second);
+
+struct HostLineRecord;
+
+/* Receives one record read from a collector or a scale; valid only during the call. */
+typedef void(ZELVANE_CALL* RecordCallback)(struct HostLineRecord* record);
+
+/* The run request of ScanerRun. */
+typedef struct RunRequest {
+  int32_t device;    /* word 0: device code (400..405, 500, 501, 503, 504, 600..602, 702) */
+  int32_t port;      /* word 1: COM port number, 1 = COM1 */
+  int32_t baud;      /* word 2: line speed, read by the CipherLab collectors (500, 501, 504) */
+  int32_t unused[6]; /* words 3..8: copied, never read */
+  StatusCallback status_callback; /* word 9: read only for the collector codes */
+} RunRequest;
+
+#pragma pack(push, 4)
+/* The host's article line. Only code, name, quantity and price are read or written
+ * by the library; the other bytes belong to the host. */
+typedef struct HostLineRecord {
+  unsigned char host_data0[44];
+  char code[32]; /* offset 44, NUL-terminated */
+  char name[48]; /* offset 76, NUL-terminated */
+  unsigned char host_data1[12];
+  double quantity; /* offset 136 */
+  unsigned char host_data2[36];
+  double price; /* offset 180 */
+  unsigned char host_data3[124];
+} HostLineRecord;
+#pragma pack(pop)
+
+/* The library-wide notice block; a posted window message carries its address. */
+typedef struct StatusNotice {
+  int32_t code;   /* offset 0 */
+  char text[256]; /* offset 4, NUL-terminated, at most 255 characters */
+  int32_t first;  /* offset 260 */
+  int32_t second; /* offset 264 */
+} StatusNotice;
+
+/* Shows a message to the user and returns once it was acknowledged. */
+typedef void(ZELVANE_CALL* ZelvaneMessageHandler)(const char* text);
+
+/* Creates the service for the host window (may be null). 1 created, 0 when it
+ * already exists (the error is then 999999 "Failed to create OLE ECR Control"). */
+ZELVANE_API int32_t ZELVANE_CALL ScanerCreate(void* window);
+
+/* Opens the device named by the request on the caller's thread and, when that
+ * succeeds, runs the job on a worker thread. 1 when the worker runs, else 0. */
+ZELVANE_API int32_t ZELVANE_CALL ScanerRun(const RunRequest* request, CodeCallback callback);
+
+/* Asks the running job to stop; it ends after its current poll. Returns 0. */
+ZELVANE_API int32_t ZELVANE_CALL ScanerBreakJob(void);
+
+/* Ends the service; a running job is not stopped. Returns 1. */
+ZELVANE_API int32_t ZELVANE_CALL ScanerDelete(void);
+
+/* The last error code and its text (see the ForwardToOndrell build switch). */
+ZELVANE_API int32_t ZELVANE_CALL ScanerError(void);
+ZELVANE_API const char* ZELVANE_CALL ScanerErrMsg(void);
+
+/* Hands an article line to the current job (price-checker answer, collector load).
+ * 1 if there is a current job, else 0. */
+ZELVANE_API int32_t ZELVANE_CALL ScanerSetBarCodeInfo(HostLineRecord* record);
+
+/* Forwarded to Ondrell when the library is built with ForwardToOndrell, else 0. */
+ZELVANE_API int32_t ZELVANE_CALL Scaner2XRun(int32_t first, int32_t second);
+ZELVANE_API int32_t ZELVANE_CALL Scaner2XBreakJob(int32_t argument);
+
+/* Extra export: replaces the handler of the library's message boxes. A null handler
+ * restores the default (MessageBoxA on Windows, a line on standard error elsewhere).
+ * The handler runs on the thread that shows the message and blocks it. */
+ZELVANE_API void ZELVANE_CALL ZelvaneSetMessageHandler(ZelvaneMessageHandler handler);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZELVANE_H */

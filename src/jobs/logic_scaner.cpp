@@ -1,0 +1,174 @@
+#include "jobs/logic_scaner.h"
+
+#include "buffers/cp1250_literal.h"
+#include "jobs/guarded_call.h"
+#include "jobs/run_state.h"
+#include "serial/veduvezid.h"
+
+namespace zelvane {
+namespace {
+
+constexpr Cp1250Literal kSystemFailureText{u8"System drukarek fiskalnych - błąd systemu !"};
+constexpr Cp1250Literal kReadTitle{u8"Odczyt danych z kolektora"};
+constexpr Cp1250Literal kLoadTitle{u8"Ładowanie danych do kolektora"};
+constexpr Cp1250Literal kPleaseWait{u8"Proszę czekać..."};
+
+// Status codes of the notices.
+enum Notice : int {
+  kOpening = 1,
+  kTitle = 2,
+  kWaitText = 4,
+  kOpenFailed = 6,
+  kRunFailed = 7,
+  kPortFailure = 8,
+  kRunSucceeded = 10,
+  kClosed = 11,
+};
+
+// The serial errors TE_PARAM, TE_NOPORT, TE_NOTOPEN and TE_CONFL are port failures.
+bool IsPortFailure(int code) {
+  return code <= -1 && code >= -4;
+}
+
+constexpr int kCasScale = 602;
+
+}  // namespace
+
+int CLogicScaner::OpenDevice(int, const RunRequest*) {
+  return 0;
+}
+
+int CLogicScaner::CloseDevice(int) {
+  return 0;
+}
+
+void CLogicScaner::Notify(int code, std::string_view text, int first, int second) {
+  if (CVeduvezid* comm = GetComm()) comm->PostStatus(code, text, first, second);
+}
+
+void CLogicScaner::SetError(int code, std::string text) {
+  m_nErrorCode.store(code);
+  m_strErrorText = std::move(text);
+}
+
+int CLogicScaner::Prepare() {
+  const int opened = OpenJob();
+  if (opened == 0) {
+    CloseJob();
+    return 0;
+  }
+  return 1;
+}
+
+int CLogicScaner::Run() {
+  int result = 0;
+  switch (TheRunState().RunMode()) {
+    case 1: result = ReadLoop(TheRunState().GetCodeCallback()); break;
+    case 2: result = ReadFromCollector(); break;
+    case 3: result = LoadIntoCollector(); break;
+    default: break;
+  }
+  ReportResult(result);
+  CloseJob();
+  return 0;
+}
+
+int CLogicScaner::OpenJob() {
+  CVeduvezid* comm = GetComm();
+  if (comm == nullptr) {
+    m_bOpened.store(0);
+    SetError(kSystemFailure, kSystemFailureText.c_str());
+    Notify(kPortFailure, GetErrorMessage(), 0, kSystemFailure);
+    return 0;
+  }
+  Notify(kOpening, "", 0, 0);
+  // After notice 1: that notice still reaches the callback of the previous run.
+  comm->SetStatusCallback(TheRunState().GetStatusCallback());
+
+  const RunState& state = TheRunState();
+  const int opened = OpenDevice(state.PortNumber(), state.Request());
+  if (opened == 1) {
+    m_bOpened.store(1);
+    return 1;
+  }
+  m_bOpened.store(0);
+  const int code = GetErrorCode();
+  Notify(IsPortFailure(code) ? kPortFailure : kOpenFailed, GetErrorMessage(), 0, code);
+  return opened;
+}
+
+void CLogicScaner::CloseJob() {
+  if (m_bOpened.load() == 1) {
+    CloseDevice(TheRunState().PortNumber());
+    Notify(kClosed, "", 0, 0);
+  } else {
+    Notify(kPortFailure, GetErrorMessage(), 0, GetErrorCode());
+  }
+}
+
+void CLogicScaner::ShowWait(std::string_view title) {
+  Notify(kTitle, title, 0, 0);
+  Notify(kWaitText, kPleaseWait.c_str(), 0, 0);
+}
+
+int CLogicScaner::ReportResult(int result) {
+  if (result == 1) {
+    Notify(kRunSucceeded, "", 0, 0);
+  } else {
+    Notify(kRunFailed, GetErrorMessage(), 0, GetErrorCode());
+  }
+  return result;
+}
+
+int CLogicScaner::ReadLoop(CodeCallback callback) {
+  char text[kCodeTextSize] = {};
+  int result = 0;
+  while (IsBreakRequested() == 0) {
+    // The request is read at every pass, as a new ScanerRun may have rewritten it.
+    const RunState& state = TheRunState();
+    result = ReadOnePass(state.DeviceCode(), state.PortNumber(), result, text);
+    if (result == 1 && text[0] != '\0') {
+      if (callback != nullptr) CallCodeCallback(callback, text);
+      text[0] = '\0';
+    }
+  }
+  return result;
+}
+
+// One poll of the device, with the timing that its kind needs: the CAS scale answers
+// a reading only when asked and is tried three times, the others are polled every
+// 500 ms. Returns the value of the last ReadCode.
+int CLogicScaner::ReadOnePass(int deviceCode, int port, int previousResult, char* text) {
+  const auto readCode = [&] {
+    const int read = ReadCode(port, text);
+    // Whatever the device job wrote, the text stays terminated within its buffer.
+    text[kCodeTextSize - 1] = '\0';
+    return read;
+  };
+  if (deviceCode != kCasScale) {
+    m_sleep(500);
+    return readCode();
+  }
+  if (previousResult == 1) m_sleep(300);
+  int read = readCode();
+  for (int retry = 0; read != 1 && retry < 2; ++retry) {
+    m_sleep(100);
+    read = readCode();
+  }
+  if (read != 1) m_sleep(300);
+  return read;
+}
+
+int CLogicScaner::ReadFromCollector() {
+  ShowWait(kReadTitle.c_str());
+  return ReadCollector(TheRunState().PortNumber(), TheRunState().GetRecordCallback());
+}
+
+int CLogicScaner::LoadIntoCollector() {
+  ShowWait(kLoadTitle.c_str());
+  const LoadArguments& arguments = TheRunState().GetLoadArguments();
+  return LoadCollector(TheRunState().PortNumber(), arguments.records, arguments.count,
+                       arguments.third, arguments.fourth);
+}
+
+}  // namespace zelvane

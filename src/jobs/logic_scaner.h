@@ -1,0 +1,76 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "jobs/thread_job.h"
+#include "zelvane.h"
+
+namespace zelvane {
+
+class CVeduvezid;
+
+// The shape of every device run: open the device named by the request, run the run
+// mode, report the outcome, close the device, and tell the host about each step in
+// status notices. Device jobs supply only the device operations.
+class CLogicScaner : public CThreadJob {
+ public:
+  // Size of the text buffer that ReadCode fills.
+  static constexpr std::size_t kCodeTextSize = 32;
+  static constexpr int kSystemFailure = 999999;
+
+  // Text of a protocol error code.
+  virtual std::string ErrorText(int code) = 0;
+  // Opens the device; 1 opened, 0 failed with the error code and text set.
+  virtual int OpenDevice(int port, const RunRequest* request);
+  virtual int CloseDevice(int port);
+  // One poll: 1 when a reading was taken; its NUL-terminated text (possibly empty)
+  // is in `text`, which holds kCodeTextSize bytes.
+  virtual int ReadCode(int port, char* text) = 0;
+  // Reads the device's records, handing each to `callback`; 1 on success.
+  virtual int ReadCollector(int port, RecordCallback callback) = 0;
+  // Sends host records to the device; 1 on success.
+  virtual int LoadCollector(int port, void* records, int count, int third, int fourth) = 0;
+
+  // Binds the serial object that carries the notices and the device's traffic.
+  void SetComm(CVeduvezid* comm) { m_pComm.store(comm); }
+  CVeduvezid* GetComm() const { return m_pComm.load(); }
+
+  // Sends one status notice through the serial object; nothing without one.
+  void Notify(int code, std::string_view text, int first, int second);
+
+  int GetErrorCode() const { return m_nErrorCode.load(); }
+  void SetErrorCode(int code) { m_nErrorCode.store(code); }
+  const std::string& GetErrorMessage() const { return m_strErrorText; }
+  void SetError(int code, std::string text);
+
+  // The pauses of the polling loop; replaceable so that timing can be counted.
+  using SleepFunction = void (*)(unsigned milliseconds);
+  void SetSleepFunction(SleepFunction sleep) { m_sleep = sleep; }
+
+ protected:
+  int Run() override;
+  int Prepare() override;
+
+  int IsOpened() const { return m_bOpened.load(); }
+
+ private:
+  int OpenJob();
+  void CloseJob();
+  void ShowWait(std::string_view title);
+  int ReportResult(int result);
+  int ReadLoop(CodeCallback callback);
+  int ReadOnePass(int deviceCode, int port, int previousResult, char* text);
+  int ReadFromCollector();
+  int LoadIntoCollector();
+
+  std::atomic<int> m_nErrorCode{0};
+  std::string m_strErrorText;
+  std::atomic<CVeduvezid*> m_pComm{nullptr};
+  std::atomic<std::uint8_t> m_bOpened{0};
+  SleepFunction m_sleep = &platform::SleepMs;
+};
+
+}  // namespace zelvane
