@@ -30,5 +30,8 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/zelvaneConfigVersion.cmake
 install(FILES ${CMAKE_BINARY_DIR}/zelvaneConfig.cmake ${CMAKE_BINARY_DIR}/zelvaneConfigVersion.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/zelvane)
 
+# The prefix is found from the file's own place, so that a staged or moved
+# installation still points at itself.
+file(RELATIVE_PATH ZELVANE_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/zelvane.pc.in ${CMAKE_BINARY_DIR}/zelvane.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/zelvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

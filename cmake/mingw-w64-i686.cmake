@@ -2,10 +2,12 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+# The POSIX thread model gives GoogleTest the std::mutex it needs; winpthread is linked
+# statically like the rest of the runtime, so the DLL still needs no MinGW DLL.
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_ASM_COMPILER i686-w64-mingw32-gcc)
+set(CMAKE_ASM_COMPILER i686-w64-mingw32-gcc-posix)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

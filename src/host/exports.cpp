@@ -4,6 +4,7 @@
 
 #include "host/device_registry.h"
 #include "host/library_objects.h"
+#include "host/record_layouts.h"
 #include "jobs/logic_scaner.h"
 #include "jobs/run_state.h"
 #include "ondrell.h"

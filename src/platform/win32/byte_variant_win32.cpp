@@ -1,5 +1,7 @@
-#include <oleauto.h>
+// windows.h must come first: oleauto.h relies on its types.
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <new>
 
