@@ -23,8 +23,12 @@ echo "== formatting"
 git -C "$root" ls-files -- '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run --Werror)
 
 echo "== Linux"
-configure_and_build linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON
+configure_and_build linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
+  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 run_tests linux
+echo "== clang-tidy"
+git -C "$root" ls-files -- 'src/*.cpp' 'tools/*.cpp' 'ondrell/*.cpp' | grep -v '/win32/' |
+  (cd "$root" && xargs -P "$jobs" -n 8 clang-tidy -p "$out/linux" --quiet 2>/dev/null)
 "$root/scripts/check-install.sh" "$out/linux"
 
 echo "== Linux, AddressSanitizer and UndefinedBehaviorSanitizer"

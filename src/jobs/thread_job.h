@@ -47,7 +47,7 @@ class CThreadJob {
   virtual int Prepare() = 0;
 
  private:
-  static unsigned ThreadMain(void* job);
+  static unsigned ThreadMain(void* param);
 
   std::atomic<platform::WorkerThread*> m_worker{nullptr};
   platform::WindowHandle m_window = nullptr;
