@@ -113,9 +113,8 @@ void CChrArr::InsertAt(int index, std::uint8_t byte, int count) {
 
 void CChrArr::InsertAt(int index, const CChrArr& other) {
   const std::size_t position = CheckedPosition(index, "CChrArr: negative index");
-  if (&other == this) {
-    const CChrArr copy(other);
-    InsertAt(index, copy);
+  if (&other == this) {  // insert the contents as they were before the insertion
+    InsertAt(index, CChrArr(other));
     return;
   }
   if (other.IsEmpty()) return;
