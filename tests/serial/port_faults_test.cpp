@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "buffers/byte_variant_conversion.h"
+#include "platform/clock.h"
+#include "serial/serial_inspector.h"
+#include "support/pty_device.h"
+#include "support/serial_test_support.h"
+
+namespace zelvane {
+namespace {
+
+using testing::DelayedCall;
+using testing::InspectableSerial;
+using testing::MessageRecorder;
+using testing::PtyDevice;
+using testing::Text;
+
+// Generous: the point is that the wait ends at the break, not at its own limit of
+// several seconds. The measured delay is printed.
+constexpr std::uint64_t kBreakNoticedWithinMs = 500;
+
+class PortFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(device.IsReady()) << device.Error();
+    port = device.Port();
+    ASSERT_EQ(serial.OpenPort(port, 1024, 16384, 9600, 8, 'N', 1), 0);
+  }
+  void TearDown() override { serial.ClosePort(port, 0); }
+
+  // Runs `wait` with a break raised from another thread 100 ms into it; returns how
+  // long after the break the wait ended.
+  template <typename Wait>
+  std::uint64_t BreakDuring(const char* what, Wait wait) {
+    DelayedCall breaker(100, [this] { serial.RequestBreak(); });
+    EXPECT_TRUE(breaker.Started());
+    wait();
+    const std::uint64_t returned = platform::TickMilliseconds();
+    EXPECT_TRUE(breaker.Wait());
+    const std::uint64_t delay = returned - std::min(returned, breaker.DoneAtMs());
+    std::printf("[ measured ] %s ended %llu ms after the break\n", what,
+                static_cast<unsigned long long>(delay));
+    EXPECT_LT(delay, kBreakNoticedWithinMs) << what;
+    EXPECT_EQ(serial.CheckStatus(), TE_BREAK) << what;
+    EXPECT_TRUE(serial.IsBreakRequested());
+    return delay;
+  }
+
+  MessageRecorder messages;
+  PtyDevice device;
+  InspectableSerial serial;
+  int port = 0;
+};
+
+TEST_F(PortFaults, BreakFromAnotherThreadEndsEveryWait) {
+  BreakDuring("ReceiveUntil",
+              [this] { EXPECT_TRUE(serial.ReceiveUntil(port, '\r', 128, 5).IsEmpty()); });
+  // The flag stays raised until the next open: later waits end at once.
+  EXPECT_TRUE(serial.Receive(port, 3, 5).IsEmpty());
+  EXPECT_EQ(serial.CheckStatus(), TE_BREAK);
+  serial.ClosePort(port, 0);
+
+  ASSERT_EQ(serial.OpenPort(port, 1024, 1024, 9600, 8, 'N', 1), 0);
+  EXPECT_FALSE(serial.IsBreakRequested());
+  BreakDuring("Receive", [this] { EXPECT_TRUE(serial.Receive(port, 3, 5).IsEmpty()); });
+  serial.ClosePort(port, 0);
+
+  ASSERT_EQ(serial.OpenPort(port, 1024, 1024, 9600, 8, 'N', 1), 0);
+  BreakDuring("Pause", [this] { serial.Pause(5.0); });
+}
+
+// A pseudo-terminal has no CTS line: with CTS flow a send waits for it until its
+// deadline or a break, and then reports 0 bytes.
+TEST_F(PortFaults, SendWaitingForCtsEndsAtTheBreakOrTheDeadlineWithNothingSent) {
+  serial.SetCtsFlow(port, 1);
+  ASSERT_TRUE(serial.GetPortOpen());
+  const std::int64_t start = platform::WallClockSeconds();
+  EXPECT_EQ(serial.Send(port, CChrArr("data"), 1), 0);
+  EXPECT_EQ(serial.CheckStatus(), TE_TIMEOUT);
+  EXPECT_LE(platform::WallClockSeconds() - start, 3);
+
+  BreakDuring("Send waiting for CTS", [this] { EXPECT_EQ(serial.Send(port, "data", 5), 0); });
+  EXPECT_EQ(device.Read(4, 100), "");
+}
+
+TEST_F(PortFaults, OutputHeldBackByTheDeviceDrainsWhenItReadsAndBreaksEndTheWait) {
+  if (!PtyDevice::CanStallOutput()) GTEST_SKIP() << "the device cannot hold output back here";
+  // More than the pseudo-terminal takes while nobody reads the other end.
+  const CChrArr block('x', 16000);
+  serial.PutOutput(ToVariant(block));
+  ASSERT_GT(serial.GetOutBufferCount(), 0);
+  const std::int64_t start = platform::WallClockSeconds();
+  EXPECT_EQ(serial.WaitOutputDrained(port, 1), TE_TIMEOUT);
+  EXPECT_GE(platform::WallClockSeconds() - start, 1);
+
+  std::string received;
+  {
+    DelayedCall reader(0, [&] { received = device.Read(16000, 5000); });
+    EXPECT_EQ(serial.WaitOutputDrained(port, 5), 0);
+  }
+  EXPECT_EQ(received.size(), 16000u);
+
+  serial.PutOutput(ToVariant(block));
+  BreakDuring("WaitOutputDrained",
+              [this] { EXPECT_EQ(serial.WaitOutputDrained(port, 10), TE_BREAK); });
+  EXPECT_EQ(serial.WaitOutputDrained(port, 10), TE_BREAK);
+}
+
+TEST_F(PortFaults, DeviceDisappearingGivesAStatusNotAHangAndTheNextOpenWorks) {
+  ASSERT_TRUE(device.Write("AB"));
+  ASSERT_EQ(Text(serial.Receive(port, 1, 2)), "A");
+  device.Disappear();
+
+  const std::uint64_t start = platform::TickMilliseconds();
+  const CChrArr line = serial.ReceiveUntil(port, '\r', 128, 1);
+  EXPECT_LE(line.GetSize(), 1);
+  EXPECT_EQ(serial.CheckStatus(), TE_TIMEOUT);
+  EXPECT_TRUE(serial.Receive(port, 4, 1).GetSize() <= 1);
+  EXPECT_NE(serial.CheckStatus(), 0);
+  serial.Send(port, "ping", 0);
+  serial.ClosePort(port, 0);
+  EXPECT_LT(platform::TickMilliseconds() - start, 8000u);
+  EXPECT_FALSE(serial.GetPortOpen());
+
+  ASSERT_TRUE(device.Reappear()) << device.Error();
+  ASSERT_EQ(serial.OpenPort(port, 1024, 1024, 9600, 8, 'N', 1), 0);
+  ASSERT_TRUE(device.Write("back\r"));
+  EXPECT_EQ(Text(serial.ReceiveUntil(port, '\r', 128, 2)), "back\r");
+}
+
+}  // namespace
+}  // namespace zelvane

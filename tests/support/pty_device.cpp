@@ -1,0 +1,262 @@
+#include "support/pty_device.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/threads.h"
+
+#if defined(_WIN32)
+#include "platform/comm.h"
+#else
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
+namespace zelvane::testing {
+
+#if !defined(_WIN32)
+
+namespace {
+
+// Port 12 on purpose: from COM10 on the library names ports under the device
+// namespace, so every session test also goes through that mapping.
+constexpr int kPort = 12;
+constexpr int kMissingPort = 15;
+
+}  // namespace
+
+struct PtyDevice::Impl {
+  int master = -1;
+  // Held open so that the pair stays alive between the library's opens; nobody reads
+  // from it, so it takes nothing from the library.
+  int slave = -1;
+  std::string error;
+
+  bool Make() {
+    char name[256] = {};
+    termios raw{};
+    cfmakeraw(&raw);
+    if (openpty(&master, &slave, name, &raw, nullptr) != 0) {
+      error = std::string("openpty: ") + std::strerror(errno);
+      return false;
+    }
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    setenv(("ZELVANE_COM" + std::to_string(kPort)).c_str(), name, 1);
+    return true;
+  }
+
+  void Release() {
+    if (master >= 0) close(master);
+    if (slave >= 0) close(slave);
+    master = slave = -1;
+  }
+};
+
+PtyDevice::PtyDevice() : m_impl(std::make_unique<Impl>()) {
+  m_impl->Make();
+}
+
+PtyDevice::~PtyDevice() {
+  m_impl->Release();
+  unsetenv(("ZELVANE_COM" + std::to_string(kPort)).c_str());
+}
+
+bool PtyDevice::IsReady() const {
+  return m_impl->master >= 0;
+}
+const std::string& PtyDevice::Error() const {
+  return m_impl->error;
+}
+int PtyDevice::Port() const {
+  return kPort;
+}
+
+bool PtyDevice::Write(std::string_view bytes) {
+  std::size_t done = 0;
+  const std::uint64_t giveUp = platform::TickMilliseconds() + 2000;
+  while (done < bytes.size() && platform::TickMilliseconds() < giveUp) {
+    const ssize_t written = write(m_impl->master, bytes.data() + done, bytes.size() - done);
+    if (written > 0) {
+      done += static_cast<std::size_t>(written);
+    } else {
+      platform::SleepMs(1);
+    }
+  }
+  return done == bytes.size();
+}
+
+std::string PtyDevice::Read(std::size_t count, int timeoutMs) {
+  std::string received;
+  const std::uint64_t end = platform::TickMilliseconds() + static_cast<std::uint64_t>(timeoutMs);
+  while (received.size() < count) {
+    const std::uint64_t now = platform::TickMilliseconds();
+    if (now >= end) break;
+    pollfd readable{m_impl->master, POLLIN, 0};
+    if (poll(&readable, 1, static_cast<int>(end - now)) <= 0) continue;
+    char chunk[4096];
+    const std::size_t wanted = std::min(sizeof(chunk), count - received.size());
+    const ssize_t got = read(m_impl->master, chunk, wanted);
+    if (got > 0) {
+      received.append(chunk, static_cast<std::size_t>(got));
+    } else {
+      platform::SleepMs(1);
+    }
+  }
+  return received;
+}
+
+void PtyDevice::Disappear() {
+  m_impl->Release();
+}
+
+bool PtyDevice::Reappear() {
+  m_impl->Release();
+  return m_impl->Make();
+}
+
+bool PtyDevice::CanStallOutput() {
+  return true;
+}
+
+int PtyDevice::MissingPort() {
+  setenv(("ZELVANE_COM" + std::to_string(kMissingPort)).c_str(), "/nonexistent/zelvane-port", 1);
+  return kMissingPort;
+}
+
+#else  // Windows, under the runner
+
+namespace comm = platform::comm;
+
+namespace {
+
+int EnvironmentNumber(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return (value != nullptr && *value != '\0') ? std::atoi(value) : fallback;
+}
+
+}  // namespace
+
+struct PtyDevice::Impl {
+  comm::Handle device = nullptr;
+  std::string error;
+
+  bool Make() {
+    const int port = EnvironmentNumber("ZELVANE_TEST_DEVICE_PORT", 0);
+    if (port <= 0) {
+      error = "ZELVANE_TEST_DEVICE_PORT is not set: run through scripts/run_wine_serial_tests.sh";
+      return false;
+    }
+    const std::string name = (port > 9 ? "\\\\.\\COM" : "COM") + std::to_string(port);
+    // The runner's pair comes back a moment after it went away; wait for it.
+    const std::uint64_t giveUp = platform::TickMilliseconds() + 5000;
+    while ((device = comm::OpenDevice(name.c_str(), false)) == nullptr &&
+           platform::TickMilliseconds() < giveUp) {
+      platform::SleepMs(50);
+    }
+    if (device == nullptr) {
+      error = "cannot open " + name + ": error " + std::to_string(comm::LastError());
+      return false;
+    }
+    comm::Dcb line;
+    comm::GetState(device, line);
+    line.BaudRate = 9600;
+    line.ByteSize = 8;
+    line.Parity = comm::kNoParity;
+    line.StopBits = comm::kOneStopBit;
+    line.fParity = line.fOutxCtsFlow = line.fOutxDsrFlow = line.fOutX = line.fInX = false;
+    comm::SetState(device, line);
+    comm::Purge(device, comm::kPurgeRxClear | comm::kPurgeTxClear);
+    return true;
+  }
+
+  void Release() {
+    if (device != nullptr) comm::CloseDevice(device);
+    device = nullptr;
+  }
+
+  // A read that returns as soon as a byte is there, or after `milliseconds`.
+  void ReadTimeout(std::uint32_t milliseconds) {
+    comm::Timeouts timeouts;
+    timeouts.ReadIntervalTimeout = comm::kInfinite;
+    timeouts.ReadTotalTimeoutMultiplier = comm::kInfinite;
+    timeouts.ReadTotalTimeoutConstant = milliseconds;
+    comm::SetTimeouts(device, timeouts);
+  }
+};
+
+PtyDevice::PtyDevice() : m_impl(std::make_unique<Impl>()) {
+  m_impl->Make();
+}
+PtyDevice::~PtyDevice() {
+  m_impl->Release();
+}
+
+bool PtyDevice::IsReady() const {
+  return m_impl->device != nullptr;
+}
+const std::string& PtyDevice::Error() const {
+  return m_impl->error;
+}
+int PtyDevice::Port() const {
+  return EnvironmentNumber("ZELVANE_TEST_PORT", 0);
+}
+
+bool PtyDevice::Write(std::string_view bytes) {
+  std::uint32_t written = 0;
+  return comm::WriteBytes(m_impl->device, bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                          &written, nullptr) &&
+         written == bytes.size();
+}
+
+std::string PtyDevice::Read(std::size_t count, int timeoutMs) {
+  std::string received;
+  const std::uint64_t end = platform::TickMilliseconds() + static_cast<std::uint64_t>(timeoutMs);
+  while (received.size() < count) {
+    const std::uint64_t now = platform::TickMilliseconds();
+    if (now >= end) break;
+    m_impl->ReadTimeout(static_cast<std::uint32_t>(end - now));
+    char chunk[4096];
+    const std::size_t wanted = std::min(sizeof(chunk), count - received.size());
+    std::uint32_t got = 0;
+    if (!comm::ReadBytes(m_impl->device, chunk, static_cast<std::uint32_t>(wanted), &got,
+                         nullptr)) {
+      platform::SleepMs(1);
+    }
+    received.append(chunk, got);
+  }
+  return received;
+}
+
+// Closing our end makes socat end the pair, which closes the library's end too; the
+// runner starts a new pair on the same names.
+void PtyDevice::Disappear() {
+  m_impl->Release();
+}
+
+bool PtyDevice::Reappear() {
+  m_impl->Release();
+  // Let the runner notice the end of the old pair before we look for the new one.
+  platform::SleepMs(700);
+  return m_impl->Make();
+}
+
+bool PtyDevice::CanStallOutput() {
+  return false;
+}
+
+int PtyDevice::MissingPort() {
+  return EnvironmentNumber("ZELVANE_TEST_MISSING_PORT", 16);
+}
+
+#endif
+
+}  // namespace zelvane::testing

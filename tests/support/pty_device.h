@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace zelvane::testing {
+
+// A serial device at the other end of a COM port, played by the test.
+//
+// Linux: a pseudo-terminal pair from openpty(); COM port Port() is mapped to its slave
+// through ZELVANE_COM<n>, the test plays the device on the master.
+// Windows (under Wine): a program cannot make pseudo-terminals, so the runner
+// (scripts/run_wine_serial_tests.sh) links two with socat and maps them to two COM
+// ports: ZELVANE_TEST_PORT is the one the library opens, ZELVANE_TEST_DEVICE_PORT the
+// one this object opens through the platform comm layer to play the device.
+class PtyDevice {
+ public:
+  PtyDevice();
+  ~PtyDevice();
+  PtyDevice(const PtyDevice&) = delete;
+  PtyDevice& operator=(const PtyDevice&) = delete;
+
+  // False when the device could not be made; Error() says why.
+  bool IsReady() const;
+  const std::string& Error() const;
+
+  // The COM port number the library is to open.
+  int Port() const;
+
+  // The device sends these bytes.
+  bool Write(std::string_view bytes);
+  // What the library sent: up to `count` bytes, waiting at most `timeoutMs` for them.
+  std::string Read(std::size_t count, int timeoutMs);
+
+  // The device goes away (pseudo-terminal master closed), as a pulled USB adapter.
+  void Disappear();
+  // A new device on the same port number; true when it is there.
+  bool Reappear();
+
+  // Whether a device can hold back the library's output by not reading (a Linux
+  // pseudo-terminal can; the runner's linked pair under Wine has socat buffering).
+  static bool CanStallOutput();
+
+  // A COM port number that leads to no device.
+  static int MissingPort();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace zelvane::testing
