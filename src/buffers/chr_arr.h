@@ -17,8 +17,8 @@ class CChrArr {
  public:
   CChrArr() = default;
   // Frames are mostly written as texts, so texts convert implicitly.
-  CChrArr(const char* text);         // NOLINT(google-explicit-constructor): null gives empty
-  CChrArr(const std::string& text);  // NOLINT(google-explicit-constructor): up to the first NUL
+  CChrArr(const char* text);              // a null text gives an empty buffer
+  CChrArr(const std::string& text);       // the characters up to the first NUL
   CChrArr(std::uint8_t byte, int count);  // `count` copies of `byte`
 
   CChrArr& operator=(const char* text);  // a null text empties the buffer

@@ -39,9 +39,7 @@ TEST(FindPos, LooksForTheNeedlesFirstByteOnly) {
 }
 
 TEST(ToCString, KeepsEmbeddedNuls) {
-  const std::string text = ToCString(BytesOf({'A', 0, 'B'}));
-  EXPECT_EQ(text.size(), 3u);
-  EXPECT_EQ(text, std::string("A\0B", 3));
+  EXPECT_EQ(ToCString(BytesOf({'A', 0, 'B'})), std::string("A\0B", 3));
   EXPECT_EQ(ToCString(CChrArr()), "");
 }
 
