@@ -126,6 +126,11 @@ ZELVANE_API int32_t ZELVANE_CALL Scaner2XBreakJob(int32_t argument);
  * The handler runs on the thread that shows the message and blocks it. */
 ZELVANE_API void ZELVANE_CALL ZelvaneSetMessageHandler(ZelvaneMessageHandler handler);
 
+/* Extra export: a listener that receives every status notice of every run, whatever
+ * the device, after the status callback of a collector request (which only collector
+ * runs carry). Null removes it. Meant for diagnostics and command-line hosts. */
+ZELVANE_API void ZELVANE_CALL ZelvaneSetStatusObserver(StatusCallback observer);
+
 #ifdef __cplusplus
 }
 #endif

@@ -170,4 +170,11 @@ ZELVANE_API void ZELVANE_CALL ZelvaneSetMessageHandler(ZelvaneMessageHandler han
   });
 }
 
+ZELVANE_API void ZELVANE_CALL ZelvaneSetStatusObserver(StatusCallback observer) {
+  Guarded<int>(0, [&] {
+    TheSerialObject().SetStatusObserver(observer);
+    return 0;
+  });
+}
+
 }  // extern "C"

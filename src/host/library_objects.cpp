@@ -1,5 +1,6 @@
 #include "host/library_objects.h"
 
+#include "devices/scanners/scanner_jobs.h"
 #include "host/device_registry.h"
 #include "jobs/run_state.h"
 #include "serial/veduvezid.h"
@@ -7,11 +8,32 @@
 namespace zelvane {
 namespace {
 
+// Stops every job at unload before the objects its run uses are destroyed; it is
+// defined after them, so it is destroyed first.
+template <typename... Jobs>
+class JobShutdown {
+ public:
+  explicit JobShutdown(Jobs&... jobs) : m_jobs{&jobs...} {}
+  JobShutdown(const JobShutdown&) = delete;
+  JobShutdown& operator=(const JobShutdown&) = delete;
+  ~JobShutdown() {
+    TheSerialObject().RequestBreak();
+    for (CThreadJob* job : m_jobs) job->StopAndWait(kGraceMilliseconds);
+  }
+
+ private:
+  static constexpr unsigned kGraceMilliseconds = 3000;
+  CThreadJob* m_jobs[sizeof...(Jobs)];
+};
+
 // The library's long-lived objects, defined in one place so that they are built in
 // this order at load and destroyed in the reverse order at unload: the run state,
-// the serial object, then the device jobs.
+// the serial object, then the device jobs, each holding its protocol object.
 RunState g_runState;
 CVeduvezid g_serialObject;
+CML_SCANER g_metrologicScanner;
+CTY_SCANER g_tyssoScanner;
+JobShutdown g_jobShutdown{g_metrologicScanner, g_tyssoScanner};
 
 }  // namespace
 
@@ -23,12 +45,20 @@ CVeduvezid& TheSerialObject() {
   return g_serialObject;
 }
 
-CLogicScaner* SelectJob(std::int32_t) {
-  return nullptr;
+CLogicScaner* SelectJob(std::int32_t deviceCode) {
+  switch (deviceCode) {
+    case 400:
+    case 401: return &g_tyssoScanner;
+    case 402:
+    case 403:
+    case 404:
+    case 405: return &g_metrologicScanner;
+    default: return nullptr;
+  }
 }
 
 CLogicScaner* DefaultJob() {
-  return nullptr;
+  return &g_metrologicScanner;
 }
 
 }  // namespace zelvane

@@ -11,7 +11,9 @@ namespace {
 constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
 constexpr const char* kCreateFailed = "Failed to create OLE ECR Control";
 // Ondrell's text for a run it cannot serve, code page 1250.
-constexpr const char* kOndrellNoDevices = "Brak urz\xB9" "dze\xF1 drugiej generacji";
+constexpr const char* kOndrellNoDevices =
+    "Brak urz\xB9"
+    "dze\xF1 drugiej generacji";
 
 std::string LastErrorText() {
   const char* text = ScanerErrMsg();

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zelvane {
+
+class CChrArr;
+class CVeduvezid;
+
+inline constexpr std::uint8_t kCarriageReturn = 13;
+inline constexpr std::uint8_t kLineFeed = 10;
+
+// Longest line a line-pushing device may send; more pending bytes without a CR are noise.
+inline constexpr int kMaxLineLength = 128;
+
+// Takes at most one complete line that a device pushed by itself, without waiting.
+// Nothing is taken until a CR has arrived; then the bytes up to and including the
+// first `terminator` (at most kMaxLineLength of them) are taken. More than
+// kMaxLineLength pending bytes without a CR are dropped, and so is a line too long
+// for its terminator (TE_OVERFLOW). A line whose terminator has not arrived yet
+// stays pending (TE_TIMEOUT). Returns the session status; `line` holds the line with
+// its terminator when the status is 0, and is empty otherwise.
+int TakePushedLine(CVeduvezid& comm, int port, std::uint8_t terminator, CChrArr& line);
+
+}  // namespace zelvane

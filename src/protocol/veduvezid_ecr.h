@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "protocol/trace_log.h"
+
+namespace zelvane {
+
+class CChrArr;
+class CVeduvezid;
+
+// Base of every device protocol: the shared serial object, the port of the last open,
+// the last error code (0 none, negative a serial TE_* code, positive a protocol code)
+// and the run's trace log. Every operation clears the error first and leaves the
+// failing code in it.
+class CVeduvezidECR {
+ public:
+  static constexpr int kDefaultSpeed = 9600;
+
+  CVeduvezidECR() = default;
+  CVeduvezidECR(const CVeduvezidECR&) = delete;
+  CVeduvezidECR& operator=(const CVeduvezidECR&) = delete;
+  virtual ~CVeduvezidECR() = default;
+
+  // Opens at the protocol's default speed: Open(port, 9600) through the virtual call,
+  // so a protocol that only replaces the two-argument open gets its own at 9600.
+  virtual int Open(int port);
+  // Opens with 1024-byte queues, 8 data bits, no parity, one stop bit and flushes
+  // both directions. 1 opened, 0 failed (the serial code in the error).
+  virtual int Open(int port, int speed);
+
+  // Waits up to a second for the output to drain, then closes the port.
+  void Close();
+
+  // Forwards a status notice to the host.
+  void Notify(int code, std::string_view text, int first, int second);
+
+  // Polish text (code page 1250) of an error code.
+  std::string ErrorText(int code) const;
+
+  // The device job binds the serial object before every open.
+  void SetComm(CVeduvezid* comm) { m_pComm = comm; }
+  bool HasComm() const { return m_pComm != nullptr; }
+  int GetError() const { return m_nError; }
+
+  void OpenTraceLog() { m_traceLog.Open(); }
+  void TraceLine(const CChrArr& bytes, char direction) { m_traceLog.Line(bytes, direction); }
+  void CloseTraceLog() { m_traceLog.Close(); }
+
+ protected:
+  CVeduvezid& Comm() { return *m_pComm; }
+
+  CVeduvezid* m_pComm = nullptr;
+  int m_nPort = 0;
+  TraceLog m_traceLog;
+  int m_nError = 0;
+};
+
+}  // namespace zelvane

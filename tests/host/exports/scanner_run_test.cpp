@@ -1,0 +1,152 @@
+// Scanner runs through the exported interface, with the scanner played on the other end
+// of a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/exports/host_events.h"
+#include "support/pty_device.h"
+#include "support/serial_test_support.h"
+#include "zelvane.h"
+
+namespace zelvane {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::HostEvents;
+using Notice = HostEvents::Notice;
+
+constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
+
+class ScannerRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(device.IsReady()) << device.Error();
+    ScanerDelete();
+    ASSERT_EQ(ScanerCreate(nullptr), 1);
+  }
+
+  void TearDown() override {
+    ScanerBreakJob();
+    if (m_started) events.WaitForNotice(11, 3s);
+    ScanerDelete();
+  }
+
+  int32_t Start(int32_t deviceCode, int32_t port) {
+    RunRequest request{};
+    request.device = deviceCode;
+    request.port = port;
+    const int32_t started = ScanerRun(&request, &HostEvents::OnCode);
+    m_started = m_started || started == 1;
+    return started;
+  }
+
+  // Breaks the run and waits for its close notice; the milliseconds it took.
+  long long BreakAndWait() {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ScanerBreakJob(), 0);
+    EXPECT_TRUE(events.WaitForNotice(11, 3s));
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+  }
+
+  testing::MessageRecorder messages;
+  testing::PtyDevice device;
+  HostEvents events;
+
+ private:
+  bool m_started = false;
+};
+
+TEST_F(ScannerRun, MetrologicCodesReachTheHostOnePerPoll) {
+  ASSERT_EQ(Start(402, device.Port()), 1);
+  ASSERT_TRUE(device.Write("12345\r"));
+  std::this_thread::sleep_for(700ms);
+  EXPECT_TRUE(events.Codes().empty()) << "a line without its LF must wait";
+  ASSERT_TRUE(device.Write("\n"));
+  ASSERT_TRUE(events.WaitForCodes(1, 2s));
+
+  ASSERT_TRUE(device.Write("ABCDEFGHIJKLMNOPQRSTUVWXY\r\n\r\nsecond\r\n"));
+  ASSERT_TRUE(events.WaitForCodes(3, 3s));
+  const std::vector<std::string> codes = events.Codes();
+  EXPECT_EQ(codes, (std::vector<std::string>{"12345", "ABCDEFGHIJKLMNOPQRST", "second"}));
+  // The terminator-only line took a poll of its own between the two codes.
+  const std::vector<long long> times = events.CodeTimes();
+  EXPECT_GE(times[2] - times[1], 700) << "codes of one burst arrive a poll apart";
+
+  BreakAndWait();
+  EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 10, 11}));
+}
+
+TEST_F(ScannerRun, NoiseBeyond128BytesIsDroppedAnd128AreKept) {
+  ASSERT_EQ(Start(403, device.Port()), 1);
+  ASSERT_TRUE(device.Write(std::string(129, 'n')));
+  std::this_thread::sleep_for(1200ms);
+  ASSERT_TRUE(device.Write("after129\r\n"));
+  ASSERT_TRUE(events.WaitForCodes(1, 2s));
+
+  // 128 bytes stay pending, so the next line makes one overlong line that is dropped.
+  ASSERT_TRUE(device.Write(std::string(128, 'n')));
+  std::this_thread::sleep_for(1200ms);
+  ASSERT_TRUE(device.Write("after128\r\n"));
+  std::this_thread::sleep_for(1200ms);
+  ASSERT_TRUE(device.Write("next\r\n"));
+  ASSERT_TRUE(events.WaitForCodes(2, 2s));
+  EXPECT_EQ(events.Codes(), (std::vector<std::string>{"after129", "next"}));
+}
+
+TEST_F(ScannerRun, LinesEndingInLineFeedAloneAreNeverDelivered) {
+  ASSERT_EQ(Start(404, device.Port()), 1);
+  ASSERT_TRUE(device.Write("111\n222\n333\n"));
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(events.Codes().empty());
+}
+
+TEST_F(ScannerRun, TyssoLinesEndAtTheCarriageReturn) {
+  ASSERT_EQ(Start(400, device.Port()), 1);
+  ASSERT_TRUE(device.Write("12345\r678\r"));
+  ASSERT_TRUE(events.WaitForCodes(2, 3s));
+  EXPECT_EQ(events.Codes(), (std::vector<std::string>{"12345", "678"}));
+}
+
+TEST_F(ScannerRun, BreakEndsTheRunWithinOnePoll) {
+  ASSERT_EQ(Start(402, device.Port()), 1);
+  std::this_thread::sleep_for(300ms);
+  const long long took = BreakAndWait();
+  std::printf("break to close notice: %lld ms\n", took);
+  EXPECT_LT(took, 1500);
+  EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 10, 11}));
+}
+
+TEST_F(ScannerRun, MissingPortRefusesTheRunWithTwoPortNotices) {
+  const char* expected = "Port szeregowy o danym numerze nie istnieje";
+  EXPECT_EQ(Start(402, testing::PtyDevice::MissingPort()), 0);
+  EXPECT_EQ(events.Notices(),
+            (std::vector<Notice>{{1, "", 0, 0}, {8, expected, 0, -2}, {8, expected, 0, -2}}));
+  if (!kForwarding) {
+    EXPECT_EQ(ScanerError(), -2);
+    EXPECT_STREQ(ScanerErrMsg(), expected);
+  }
+  // The service still works: the next run on a real port starts.
+  ASSERT_EQ(Start(402, device.Port()), 1);
+}
+
+TEST_F(ScannerRun, RepeatedRunOfTheRunningJobStartsNothing) {
+  ASSERT_EQ(Start(402, device.Port()), 1);
+  EXPECT_EQ(Start(405, device.Port()), 1);
+  std::this_thread::sleep_for(700ms);
+  BreakAndWait();
+  EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 10, 11}));
+}
+
+TEST_F(ScannerRun, BarCodeInfoIsAcceptedAndIgnoredByScanners) {
+  HostLineRecord record{};
+  EXPECT_EQ(ScanerSetBarCodeInfo(&record), 1);
+}
+
+}  // namespace
+}  // namespace zelvane
