@@ -29,6 +29,9 @@ void CVeduvezid::PostStatus(int code, std::string_view text, int first, int seco
   if (const StatusCallback callback = m_pfnNotify.load()) {
     CallStatusCallback(callback, code, m_notice.text, first, second);
   }
+  if (const StatusCallback observer = m_pfnObserver.load()) {
+    CallStatusCallback(observer, code, m_notice.text, first, second);
+  }
   const platform::WindowHandle window = m_hNotifyWnd.load();
   const std::uint32_t message = m_nNotifyMsg.load();
   if (window != nullptr && message != 0) {

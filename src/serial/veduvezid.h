@@ -49,6 +49,9 @@ class CVeduvezid : public CVask_SComm {
 
   void SetStatusCallback(StatusCallback callback) { m_pfnNotify.store(callback); }
   StatusCallback GetStatusCallback() const { return m_pfnNotify.load(); }
+  // A host-wide listener that receives every notice whatever the device, after the
+  // status callback; no run replaces it.
+  void SetStatusObserver(StatusCallback observer) { m_pfnObserver.store(observer); }
   platform::WindowHandle NotifyWindow() const { return m_hNotifyWnd.load(); }
   bool IsBreakRequested() const { return m_bBreak.load() != 0; }
 
@@ -138,6 +141,7 @@ class CVeduvezid : public CVask_SComm {
   CChrArr m_Pending;  // taken from the engine, not yet returned to a caller
   PortProfile m_Profile;
   std::atomic<StatusCallback> m_pfnNotify{nullptr};
+  std::atomic<StatusCallback> m_pfnObserver{nullptr};
   StatusNotice m_notice{};
 };
 
