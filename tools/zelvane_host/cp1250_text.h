@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace zelvane::host {
+
+// The library's texts are code page 1250; the terminal expects UTF-8. The Polish
+// letters are converted, ASCII passes unchanged and any other byte above 127 becomes
+// '?'. A null text gives an empty one.
+std::string Cp1250ToUtf8(const char* text);
+
+}  // namespace zelvane::host

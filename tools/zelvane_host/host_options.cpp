@@ -1,0 +1,123 @@
+#include "host_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace zelvane::host {
+namespace {
+
+// A whole decimal number of at least `minimum`, with nothing around it.
+template <typename Number>
+std::optional<Number> ParseNumber(std::string_view text, Number minimum) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < minimum) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// One command-line option. A new option is one more row here and a field of
+// HostOptions; `apply` returns false for a value it cannot take.
+struct OptionSpec {
+  const char* name;
+  const char* valueName;  // null: the option takes no value
+  const char* description;
+  bool (*apply)(HostOptions& options, std::string_view value);
+};
+
+template <auto field, auto minimum>
+bool StoreNumber(HostOptions& options, std::string_view value) {
+  const auto number = ParseNumber(value, minimum);
+  if (number) options.*field = *number;
+  return number.has_value();
+}
+
+const OptionSpec kOptions[] = {
+    {"--device", "CODE", "device code (see the list below); required",
+     &StoreNumber<&HostOptions::device, std::int32_t{0}>},
+    {"--port", "N", "serial port number, 1 = COM1 (default 1)",
+     &StoreNumber<&HostOptions::port, std::int32_t{1}>},
+    {"--baud", "N", "line speed, read by the CipherLab collectors (default 9600)",
+     &StoreNumber<&HostOptions::baud, std::int32_t{1}>},
+    {"--seconds", "N", "stop the job by itself after N seconds (default: at Ctrl-C)",
+     &StoreNumber<&HostOptions::seconds, 1u>},
+    {"--library", "PATH", "the Zelvane library to load (default: the one next to this program)",
+     [](HostOptions& options, std::string_view value) {
+       options.library = std::string(value);
+       return !value.empty();
+     }},
+    {"--help", nullptr, "show this text",
+     [](HostOptions& options, std::string_view) {
+       options.help = true;
+       return true;
+     }},
+};
+
+struct DeviceFamily {
+  const char* codes;
+  const char* family;
+};
+
+const DeviceFamily kDeviceFamilies[] = {
+    {"400, 401", "Tysso scanner"},
+    {"402-405", "Metrologic scanner"},
+    {"500, 501", "CipherLab collector"},
+    {"503", "Denso BHT-6045 collector"},
+    {"504", "CipherLab collector (short records)"},
+    {"600", "Fawag scale"},
+    {"601", "Radwag scale"},
+    {"602", "CAS AP-1 scale"},
+    {"702", "LAN price checker"},
+};
+
+const OptionSpec* FindOption(std::string_view name) {
+  for (const OptionSpec& option : kOptions) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+std::string Padded(std::string text, std::size_t width) {
+  if (text.size() < width) text.resize(width, ' ');
+  return text;
+}
+
+}  // namespace
+
+ParseResult ParseOptions(const std::vector<std::string>& arguments) {
+  HostOptions options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& name = arguments[i];
+    const OptionSpec* option = FindOption(name);
+    if (option == nullptr) return "unknown option " + name;
+    std::string_view value;
+    if (option->valueName != nullptr) {
+      if (++i == arguments.size()) return name + " needs a value " + option->valueName;
+      value = arguments[i];
+    }
+    if (!option->apply(options, value)) {
+      return "invalid value for " + name + ": " + std::string(value);
+    }
+  }
+  if (!options.help && !options.device) return std::string("--device is required");
+  return options;
+}
+
+std::string UsageText(const std::string& programName) {
+  std::string text = "Usage: " + programName + " --device CODE [options]\n\n" +
+                     "Runs one device job of the Zelvane library and prints what it reports.\n\n" +
+                     "Options:\n";
+  for (const OptionSpec& option : kOptions) {
+    std::string left = option.name;
+    if (option.valueName != nullptr) left = left + " " + option.valueName;
+    text += "  " + Padded(left, 18) + option.description + "\n";
+  }
+  text += "\nDevice codes:\n";
+  for (const DeviceFamily& device : kDeviceFamilies) {
+    text += "  " + Padded(device.codes, 10) + device.family + "\n";
+  }
+  return text;
+}
+
+}  // namespace zelvane::host

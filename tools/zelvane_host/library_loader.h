@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace zelvane::host {
+
+using LibraryHandle = void*;
+
+// Loads a shared library at run time as a host application does (dlopen,
+// LoadLibraryA). Null on failure, with the system's reason in `error`.
+LibraryHandle OpenLibrary(const std::string& path, std::string& error);
+
+// An exported function of the library (dlsym, GetProcAddress), or null.
+void* FindExport(LibraryHandle library, const char* name);
+
+// The Zelvane library in the folder of this program: libzelvane.so or Zelvane.dll.
+std::string LibraryNextToProgram();
+
+}  // namespace zelvane::host

@@ -1,0 +1,31 @@
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include "library_loader.h"
+
+namespace zelvane::host {
+
+LibraryHandle OpenLibrary(const std::string& path, std::string& error) {
+  LibraryHandle library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* reason = ::dlerror();
+    error = reason != nullptr ? reason : "dlopen failed";
+  }
+  return library;
+}
+
+void* FindExport(LibraryHandle library, const char* name) {
+  return ::dlsym(library, name);
+}
+
+std::string LibraryNextToProgram() {
+  char program[PATH_MAX] = {};
+  const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
+  std::string folder = length > 0 ? std::string(program, static_cast<std::size_t>(length)) : "";
+  const std::size_t slash = folder.rfind('/');
+  folder = slash == std::string::npos ? "." : folder.substr(0, slash);
+  return folder + "/libzelvane.so";
+}
+
+}  // namespace zelvane::host

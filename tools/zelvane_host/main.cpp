@@ -1,0 +1,38 @@
+// zelvane-host: drives one device through the Zelvane library, loaded at run time the
+// way a shop application loads it, and prints what the library reports.
+#include <cstdio>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "console.h"
+#include "host_options.h"
+#include "job_runner.h"
+#include "library_loader.h"
+#include "zelvane_api.h"
+
+using namespace zelvane::host;
+
+int main(int argc, char** argv) {
+  constexpr const char* kProgramName = "zelvane-host";
+  const ParseResult parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (const std::string* problem = std::get_if<std::string>(&parsed)) {
+    std::fprintf(stderr, "%s: %s (see --help)\n", kProgramName, problem->c_str());
+    return 2;
+  }
+  const HostOptions& options = std::get<HostOptions>(parsed);
+  if (options.help) {
+    std::fputs(UsageText(kProgramName).c_str(), stdout);
+    return 0;
+  }
+
+  PrepareConsole();
+  const std::string path = options.library.empty() ? LibraryNextToProgram() : options.library;
+  std::string error;
+  const std::optional<ZelvaneApi> api = LoadZelvaneApi(path, error);
+  if (!api) {
+    std::fprintf(stderr, "%s: cannot use %s: %s\n", kProgramName, path.c_str(), error.c_str());
+    return 1;
+  }
+  return RunJob(*api, options);
+}
