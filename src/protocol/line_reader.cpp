@@ -7,6 +7,10 @@ namespace zelvane {
 
 int TakePushedLine(CVeduvezid& comm, int port, std::uint8_t terminator, CChrArr& line) {
   line = CChrArr();
+  if (comm.BytesAvailable(port) >= kMaxBacklog) {
+    comm.FlushInput(port);
+    return comm.CheckStatus();
+  }
   if (comm.FindTerminator(port, kCarriageReturn) == 0) {
     if (comm.BytesAvailable(port) > kMaxLineLength) comm.FlushInput(port);
     return 0;

@@ -98,6 +98,16 @@ TEST_F(MetrologicOnPort, LineLongerThan128BytesIsDroppedWithOverflow) {
   EXPECT_EQ(Poll(), "8");
 }
 
+TEST_F(MetrologicOnPort, BacklogOfLinesFasterThanThePollsIsDropped) {
+  std::string burst;
+  for (int i = 0; i < 300; ++i) burst += "12\r\n";
+  Scan(burst);
+  EXPECT_EQ(Poll(), "");
+  EXPECT_EQ(serial.BytesAvailable(device.Port()), 0);
+  Scan("34\r\n");
+  EXPECT_EQ(Poll(), "34");
+}
+
 TEST_F(TyssoOnPort, LinesEndAtTheCarriageReturn) {
   Scan("12345\r67");
   EXPECT_EQ(Poll(), "12345");
