@@ -21,11 +21,11 @@ inline constexpr int kMaxBacklog = 1024;
 
 // Takes at most one complete line that a device pushed by itself, without waiting.
 // Nothing is taken until a CR has arrived; then the bytes up to and including the
-// first `terminator` (at most kMaxLineLength of them) are taken. More than
-// kMaxLineLength pending bytes without a CR are dropped, and so is a backlog of more
-// kMaxBacklog bytes or more and a line too long for its terminator (TE_OVERFLOW). A line whose
-// terminator has not arrived yet stays pending (TE_TIMEOUT). Returns the session status; `line`
-// holds the line with its terminator when the status is 0, and is empty otherwise.
+// first `terminator` (at most kMaxLineLength of them) are taken. Dropped instead: more
+// than kMaxLineLength pending bytes without a CR, a backlog of kMaxBacklog bytes, and
+// a line too long for its terminator (TE_OVERFLOW). A line whose terminator has not
+// arrived yet stays pending (TE_TIMEOUT). Returns the session status; `line` holds the
+// line with its terminator when the status is 0, and is empty otherwise.
 int TakePushedLine(CVeduvezid& comm, int port, std::uint8_t terminator, CChrArr& line);
 
 }  // namespace zelvane
