@@ -13,12 +13,14 @@ namespace {
 
 namespace comm = platform::comm;
 using testing::InspectableSerial;
+using testing::kNeedsRunner;
 using testing::MessageRecorder;
 using testing::PtyDevice;
 
 class PortEngine : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!PtyDevice::Available()) GTEST_SKIP() << kNeedsRunner;
     ASSERT_TRUE(device.IsReady()) << device.Error();
     engine.SetCommPort(device.Port());
   }
@@ -35,11 +37,12 @@ TEST_F(PortEngine, SettingsTextLandsInTheLineState) {
   ASSERT_TRUE(engine.GetPortOpen());
   const comm::Dcb line = engine.LineState();
   EXPECT_EQ(line.BaudRate, 19200u);
+  EXPECT_TRUE(messages.Texts().empty());
+  if (!PtyDevice::ReportsLineStateAsSet()) return;
   EXPECT_EQ(line.ByteSize, 7);
   EXPECT_EQ(line.Parity, comm::kEvenParity);
   EXPECT_TRUE(line.fParity);
   EXPECT_EQ(line.StopBits, comm::kOneStopBit);
-  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(PortEngine, SettingsTextKeepsTheFieldsItDoesNotSupply) {
@@ -58,6 +61,7 @@ TEST_F(PortEngine, SettingsTextKeepsTheFieldsItDoesNotSupply) {
 }
 
 TEST_F(PortEngine, SpeedThePlatformRefusesKeepsThePreviousLineAndStaysOpen) {
+  if (!PtyDevice::ReportsLineStateAsSet()) GTEST_SKIP() << "the line state cannot be read back";
   engine.SetSettings("19200,N,8,1");
   engine.SetPortOpen(true);
   engine.SetPortOpen(false);
@@ -151,6 +155,7 @@ TEST(HandshakeDerivation, FourRulesInOrderAndThePreviousKindWhenNoneFires) {
 }
 
 TEST_F(PortEngine, CtsFlowAloneOnlyWatchesCts) {
+  if (!PtyDevice::ReportsLineStateAsSet()) GTEST_SKIP() << "the line state cannot be read back";
   engine.m_nCtsFlow = 1;
   engine.m_nRtsMode = 1;
   engine.SetPortOpen(true);
@@ -165,6 +170,7 @@ TEST_F(PortEngine, CtsFlowAloneOnlyWatchesCts) {
 }
 
 TEST_F(PortEngine, RtsHandshakeWithXonXoffAppliesXonXoffOnly) {
+  if (!PtyDevice::ReportsLineStateAsSet()) GTEST_SKIP() << "the line state cannot be read back";
   engine.m_nRtsMode = 2;
   engine.m_nXonXoff = 1;
   engine.SetPortOpen(true);

@@ -14,6 +14,7 @@ namespace {
 
 using testing::DelayedCall;
 using testing::InspectableSerial;
+using testing::kNeedsRunner;
 using testing::MessageRecorder;
 using testing::PtyDevice;
 using testing::Text;
@@ -25,6 +26,7 @@ constexpr std::uint64_t kBreakNoticedWithinMs = 500;
 class PortFaults : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!PtyDevice::Available()) GTEST_SKIP() << kNeedsRunner;
     ASSERT_TRUE(device.IsReady()) << device.Error();
     port = device.Port();
     ASSERT_EQ(serial.OpenPort(port, 1024, 16384, 9600, 8, 'N', 1), 0);

@@ -14,6 +14,7 @@ namespace {
 
 namespace comm = platform::comm;
 using testing::InspectableSerial;
+using testing::kNeedsRunner;
 using testing::MessageRecorder;
 using testing::PtyDevice;
 using testing::Text;
@@ -32,6 +33,7 @@ class RecordingSerial : public InspectableSerial {
 class PortSession : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!PtyDevice::Available()) GTEST_SKIP() << kNeedsRunner;
     ASSERT_TRUE(device.IsReady()) << device.Error();
     port = device.Port();
     ASSERT_EQ(serial.OpenPort(port, 1024, 1024, 9600, 8, 'N', 1), 0);
@@ -152,18 +154,25 @@ TEST_F(PortSession, SetBaudRate) {
 TEST_F(PortSession, LineSettersReopenWithTheNewSettingAndDropPendingBytes) {
   ASSERT_TRUE(device.Write("old"));
   AwaitArrival(3);
+  const bool lineReadable = PtyDevice::ReportsLineStateAsSet();
   EXPECT_EQ(serial.SetXonXoff(port, 1), 0);
   EXPECT_EQ(serial.m_nHandshaking, 1);
-  EXPECT_TRUE(serial.LineState().fOutX);
+  if (lineReadable) {
+    EXPECT_TRUE(serial.LineState().fOutX);
+  }
   EXPECT_EQ(serial.SetXonXoff(port, 1), 1);
   EXPECT_EQ(serial.SetXonXoff(port, 0), 1);
 
   EXPECT_EQ(serial.SetCtsFlow(port, 1), 0);
   EXPECT_EQ(serial.m_nHandshaking, 0);
-  EXPECT_TRUE(serial.LineState().fOutxCtsFlow);
+  if (lineReadable) {
+    EXPECT_TRUE(serial.LineState().fOutxCtsFlow);
+  }
   EXPECT_EQ(serial.SetRtsMode(port, 2), 1);
   EXPECT_EQ(serial.m_nHandshaking, 2);
-  EXPECT_EQ(serial.LineState().fRtsControl, comm::kRtsControlHandshake);
+  if (lineReadable) {
+    EXPECT_EQ(serial.LineState().fRtsControl, comm::kRtsControlHandshake);
+  }
   EXPECT_EQ(serial.CheckStatus(), 0);
   EXPECT_TRUE(serial.GetPortOpen());
 

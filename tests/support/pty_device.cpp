@@ -65,6 +65,10 @@ PtyDevice::PtyDevice() : m_impl(std::make_unique<Impl>()) {
   m_impl->Make();
 }
 
+bool PtyDevice::Available() {
+  return true;
+}
+
 PtyDevice::~PtyDevice() {
   m_impl->Release();
   unsetenv(("ZELVANE_COM" + std::to_string(kPort)).c_str());
@@ -124,6 +128,10 @@ bool PtyDevice::Reappear() {
 }
 
 bool PtyDevice::CanStallOutput() {
+  return true;
+}
+
+bool PtyDevice::ReportsLineStateAsSet() {
   return true;
 }
 
@@ -194,10 +202,15 @@ struct PtyDevice::Impl {
 };
 
 PtyDevice::PtyDevice() : m_impl(std::make_unique<Impl>()) {
-  m_impl->Make();
+  if (Available()) m_impl->Make();
 }
+
 PtyDevice::~PtyDevice() {
   m_impl->Release();
+}
+
+bool PtyDevice::Available() {
+  return EnvironmentNumber("ZELVANE_TEST_DEVICE_PORT", 0) > 0;
 }
 
 bool PtyDevice::IsReady() const {
@@ -250,6 +263,10 @@ bool PtyDevice::Reappear() {
 }
 
 bool PtyDevice::CanStallOutput() {
+  return false;
+}
+
+bool PtyDevice::ReportsLineStateAsSet() {
   return false;
 }
 

@@ -15,12 +15,18 @@ namespace zelvane::testing {
 // (scripts/run_wine_serial_tests.sh) links two with socat and maps them to two COM
 // ports: ZELVANE_TEST_PORT is the one the library opens, ZELVANE_TEST_DEVICE_PORT the
 // one this object opens through the platform comm layer to play the device.
+inline constexpr const char* kNeedsRunner =
+    "no device ports here: run through scripts/run_wine_serial_tests.sh";
+
 class PtyDevice {
  public:
   PtyDevice();
   ~PtyDevice();
   PtyDevice(const PtyDevice&) = delete;
   PtyDevice& operator=(const PtyDevice&) = delete;
+
+  // Whether devices can be made here at all: on Windows only under the runner.
+  static bool Available();
 
   // False when the device could not be made; Error() says why.
   bool IsReady() const;
@@ -42,6 +48,12 @@ class PtyDevice {
   // Whether a device can hold back the library's output by not reading (a Linux
   // pseudo-terminal can; the runner's linked pair under Wine has socat buffering).
   static bool CanStallOutput();
+
+  // Whether the platform reports the line state back as the library set it. Our
+  // POSIX backend does; Wine rebuilds it from the pseudo-terminal, which keeps only
+  // the speed (Linux forces 8 data bits without parity there and has no modem lines),
+  // and Wine takes any speed, even those Windows refuses.
+  static bool ReportsLineStateAsSet();
 
   // A COM port number that leads to no device.
   static int MissingPort();

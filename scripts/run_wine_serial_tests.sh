@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Runs a Windows serial test program under Wine with two COM ports backed by a pair of
+# linked pseudo-terminals, so that the program's real overlapped Win32 calls talk to
+# a device that the same program plays on the other port.
+#
+#   run_wine_serial_tests.sh PROGRAM.exe [test arguments...]
+#
+# Needs wine (with wine32) and socat. WINEPREFIX names the Wine prefix (made on first
+# use; default /tmp/zelvane-wine-serial). The COM numbers come from ZELVANE_TEST_PORT
+# (default 5, the port under test) and ZELVANE_TEST_DEVICE_PORT (default 6, the
+# device's end); ZELVANE_TEST_MISSING_PORT (default 16) must lead nowhere.
+#
+# The pair is restarted whenever it ends (a test makes the device disappear by
+# closing its end, which ends socat), under the same link names, so that the port can
+# be opened again.
+set -euo pipefail
+
+program=${1:?usage: $0 PROGRAM.exe [arguments...]}
+shift
+
+for tool in wine wineserver socat; do
+  command -v "$tool" >/dev/null || { echo "$0: $tool is not installed" >&2; exit 1; }
+done
+
+export WINEPREFIX=${WINEPREFIX:-/tmp/zelvane-wine-serial}
+export WINEDEBUG=${WINEDEBUG:--all}
+export ZELVANE_TEST_PORT=${ZELVANE_TEST_PORT:-5}
+export ZELVANE_TEST_DEVICE_PORT=${ZELVANE_TEST_DEVICE_PORT:-6}
+export ZELVANE_TEST_MISSING_PORT=${ZELVANE_TEST_MISSING_PORT:-16}
+
+links=$(mktemp -d /tmp/zelvane-serial-pair.XXXXXX)
+socat_pid_file=$links/socat.pid
+
+# Keeps one linked pair alive; each socat's pid is written down so that cleanup can
+# end exactly the processes this script started.
+keep_pair() {
+  while [ -d "$links" ]; do
+    socat pty,raw,echo=0,link="$links/dev" pty,raw,echo=0,link="$links/sim" &
+    echo $! >"$socat_pid_file"
+    wait $! || true
+    sleep 0.1
+  done
+}
+
+cleanup() {
+  local status=$?
+  [ -n "${keeper_pid:-}" ] && kill "$keeper_pid" 2>/dev/null || true
+  [ -f "$socat_pid_file" ] && kill "$(cat "$socat_pid_file")" 2>/dev/null || true
+  rm -rf "$links"
+  exit "$status"
+}
+trap cleanup EXIT INT TERM
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "making the Wine prefix $WINEPREFIX (once)"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+keep_pair &
+keeper_pid=$!
+for _ in $(seq 100); do
+  [ -e "$links/dev" ] && [ -e "$links/sim" ] && break
+  sleep 0.05
+done
+[ -e "$links/dev" ] || { echo "$0: socat made no pseudo-terminals" >&2; exit 1; }
+
+# Wine reads the port mapping when its server starts: write it, then end the server
+# so that the test program starts a new one that sees it.
+ports='HKLM\Software\Wine\Ports'
+wine reg add "$ports" /v "COM$ZELVANE_TEST_PORT" /t REG_SZ /d "$links/dev" /f >/dev/null
+wine reg add "$ports" /v "COM$ZELVANE_TEST_DEVICE_PORT" /t REG_SZ /d "$links/sim" /f >/dev/null
+wine reg delete "$ports" /v "COM$ZELVANE_TEST_MISSING_PORT" /f >/dev/null 2>&1 || true
+wineserver -k || true
+wineserver -w || true
+# Our own server, so that what it prints when it ends (Wine 8 dumps its objects)
+# stays out of the test log.
+wineserver -p3 >/dev/null 2>&1
+
+status=0
+wine "$program" "$@" || status=$?
+# Left in the prefix, the mapping would point at links that are gone.
+wine reg delete "$ports" /v "COM$ZELVANE_TEST_PORT" /f >/dev/null 2>&1 || true
+wine reg delete "$ports" /v "COM$ZELVANE_TEST_DEVICE_PORT" /f >/dev/null 2>&1 || true
+exit "$status"
