@@ -1,5 +1,6 @@
 #include "host/library_objects.h"
 
+#include "devices/scales/scale_jobs.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "host/device_registry.h"
 #include "jobs/run_state.h"
@@ -33,7 +34,11 @@ RunState g_runState;
 CVeduvezid g_serialObject;
 CML_SCANER g_metrologicScanner;
 CTY_SCANER g_tyssoScanner;
-JobShutdown g_jobShutdown{g_metrologicScanner, g_tyssoScanner};
+CFA_SCALE g_fawagScale;
+CRA_SCALE g_radwagScale;
+CAP_SCALE g_casScale;
+JobShutdown g_jobShutdown{g_metrologicScanner, g_tyssoScanner, g_fawagScale, g_radwagScale,
+                          g_casScale};
 
 }  // namespace
 
@@ -53,6 +58,9 @@ CLogicScaner* SelectJob(std::int32_t deviceCode) {
     case 403:
     case 404:
     case 405: return &g_metrologicScanner;
+    case 600: return &g_fawagScale;
+    case 601: return &g_radwagScale;
+    case 602: return &g_casScale;
     default: return nullptr;
   }
 }

@@ -1,0 +1,61 @@
+#include "devices/scales/cas_ap1.h"
+
+#include <optional>
+
+#include "devices/scales/cas_frames.h"
+#include "protocol/dump_files.h"
+#include "serial/veduvezid.h"
+
+namespace zelvane {
+
+int CCasAP_1::Enquire() {
+  if (!Bound()) return 0;
+  if (!Succeeded(Comm().WaitOutputDrained(m_nPort, kDeadlineSeconds))) {
+    Comm().FlushOutput(m_nPort);
+    return 0;
+  }
+  Comm().FlushInput(m_nPort);
+  if (SendFrame(CChrArr(cas::kEnq, 1)) == 0) return 0;
+  return ReceiveControl(cas::kAck) ? 1 : 0;
+}
+
+CChrArr CCasAP_1::ReceiveCount(int count) {
+  CChrArr received;
+  if (Bound()) {
+    received = Comm().Receive(m_nPort, count, kDeadlineSeconds);
+    if (!Succeeded(Comm().CheckStatus())) received = CChrArr();
+  }
+  WriteDump(DumpKind::kReceivedBlock, received);
+  return received;
+}
+
+CChrArr CCasAP_1::ReceiveBlock(int limit) {
+  CChrArr received;
+  if (Bound()) {
+    received = Comm().ReceiveUntil(m_nPort, cas::kEtx, limit, kDeadlineSeconds);
+    if (!Succeeded(Comm().CheckStatus())) received = CChrArr();
+  }
+  WriteDump(DumpKind::kTerminatedBlock, received);
+  return received;
+}
+
+bool CCasAP_1::ReceiveControl(std::uint8_t expected) {
+  const CChrArr received = ReceiveCount(1);
+  return received.GetSize() == 1 && received[0] == expected;
+}
+
+int CCasAP_1::ReadWeight(CChrArr& answer) {
+  m_nError = 0;
+  if (!Bound() || !Succeeded(FlushBothWays())) return 0;
+  answer = CChrArr();
+  if (Enquire() != 1) return 0;
+  if (SendFrame(CChrArr(cas::kDc1, 1)) != 1) return 0;
+  if (!ReceiveControl(cas::kSoh)) return 0;
+  const std::optional<CChrArr> block =
+      AnswerFromBlock(ReceiveBlock(cas::kMaxBlockLength), BuiltInBlockCheck());
+  if (!block) return 0;
+  answer = *block;
+  return ReceiveControl(cas::kEot) ? 1 : 0;
+}
+
+}  // namespace zelvane

@@ -1,0 +1,105 @@
+#include "devices/scales/radwag.h"
+
+#include <optional>
+
+#include "buffers/chr_arr.h"
+#include "devices/scales/reading_record.h"
+#include "devices/scales/scale_parsing.h"
+#include "protocol/dump_files.h"
+#include "protocol/line_reader.h"
+#include "serial/veduvezid.h"
+
+namespace zelvane {
+namespace {
+
+constexpr const char* kWeightRequest = "D\r\n";
+// An answer to the weight request is at least this long with its CR LF.
+constexpr int kMinAnswerLength = 10;
+// Notice of a finished transfer; scales report 100 as its progress.
+constexpr int kTransferProgress = 5;
+
+}  // namespace
+
+bool CRadwag::Bound() {
+  if (m_pComm != nullptr) return true;
+  m_nError = TE_NOTOPEN;
+  return false;
+}
+
+bool CRadwag::Succeeded(int status) {
+  if (status == 0) return true;
+  m_nError = status;
+  return false;
+}
+
+int CRadwag::FlushBothWays() {
+  Comm().FlushOutput(m_nPort);
+  if (const int status = Comm().CheckStatus(); status != 0) return status;
+  Comm().FlushInput(m_nPort);
+  return Comm().CheckStatus();
+}
+
+int CRadwag::Open(int port) {
+  m_nError = 0;
+  m_nPort = port;
+  if (!Bound()) return 0;
+  CVeduvezid& comm = Comm();
+  if (!Succeeded(comm.OpenPort(port, 1024, 1024, kDefaultSpeed, 8, 'N', 1))) return 0;
+  if (!Succeeded(comm.CheckStatus())) return 0;
+  comm.FlushOutput(port);
+  if (!Succeeded(comm.CheckStatus())) return 0;
+  comm.FlushInput(port);
+  return 1;
+}
+
+int CRadwag::SendFrame(const CChrArr& frame) {
+  WriteDump(DumpKind::kSent, frame);
+  if (frame.IsEmpty()) return 1;
+  if (!Bound()) return 0;
+  const int sent = Comm().Send(m_nPort, frame, kDeadlineSeconds);
+  if (!Succeeded(Comm().CheckStatus())) return 0;
+  if (sent < frame.GetSize()) {
+    m_nError = kShortWrite;
+    return 0;
+  }
+  return Succeeded(Comm().WaitOutputDrained(m_nPort, kDeadlineSeconds)) ? 1 : 0;
+}
+
+bool CRadwag::TakeTextLine(CChrArr& line, int minimumLength) {
+  m_nError = 0;
+  line = CChrArr();
+  if (!Bound()) return false;
+  CChrArr taken;
+  if (!Succeeded(TakePushedLine(Comm(), m_nPort, kLineFeed, taken))) return false;
+  if (taken.IsEmpty() || taken.GetSize() < minimumLength) return false;
+  WriteDump(DumpKind::kTextLine, taken);
+  line = taken.Left(taken.GetSize() - 2);
+  return true;
+}
+
+int CRadwag::ReadLine(CChrArr& line) {
+  TakeTextLine(line, 0);
+  return 1;
+}
+
+int CRadwag::ReadAnswer(CChrArr& line) {
+  return TakeTextLine(line, kMinAnswerLength) ? 1 : 0;
+}
+
+int CRadwag::WeighOnce(PointerCallback callback) {
+  m_nError = 0;
+  if (!Bound() || !Succeeded(FlushBothWays())) return 0;
+  if (SendFrame(kWeightRequest) == 0) return 0;
+  CChrArr answer;
+  if (ReadAnswer(answer) == 0) return 0;
+  const std::optional<double> weight = RequestedWeight(answer);
+  if (!weight) return 0;
+
+  ReadingRecord reading{};
+  reading.quantity = *weight;
+  Notify(kTransferProgress, "", 100, 0);
+  if (callback != nullptr) CallPointerCallback(callback, &reading);
+  return 1;
+}
+
+}  // namespace zelvane

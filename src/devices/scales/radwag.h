@@ -1,0 +1,55 @@
+#pragma once
+
+#include "jobs/guarded_call.h"
+#include "protocol/veduvezid_ecr.h"
+
+namespace zelvane {
+
+class CChrArr;
+
+// Radwag scales send their weight as a text line ending in CR LF, by themselves or in
+// answer to the request "D" CR LF. The port runs at 9600,N,8,1 as OpenPort sets it.
+// Every operation leaves its outcome in the error code: 0, a serial TE_* code, or
+// kShortWrite.
+class CRadwag : public CVeduvezidECR {
+ public:
+  // The error of a send that wrote fewer bytes than asked.
+  static constexpr int kShortWrite = 9999;
+  // Limit of every send, drain and receive of the scale protocols.
+  static constexpr int kDeadlineSeconds = 5;
+
+  using CVeduvezidECR::Open;
+  // 1 opened with both directions flushed, 0 failed.
+  int Open(int port) override;
+
+  // Dumps the frame (kind S, even when empty) and sends it, waiting for it to leave
+  // the port. 1 sent, 0 failed.
+  int SendFrame(const CChrArr& frame);
+
+  // Takes at most one line the scale pushed, without waiting; `line` receives it less
+  // its CR LF, or stays empty. Always 1.
+  int ReadLine(CChrArr& line);
+  // As ReadLine, but only a line of 10 or more bytes (CR LF included) counts: 1 when
+  // one was taken, 0 otherwise.
+  int ReadAnswer(CChrArr& line);
+
+  // Asks the scale for one reading, which must be in the port as soon as the request
+  // has left it, and hands a positive stable weight to `callback` as a ReadingRecord
+  // with an empty text (valid only during the call). 1 when a weight was delivered.
+  int WeighOnce(PointerCallback callback);
+
+ protected:
+  // Without a serial object nothing can be done: the error is then TE_NOTOPEN.
+  bool Bound();
+  // A non-zero session status becomes the error code; true when it is 0.
+  bool Succeeded(int status);
+  // Drops unsent output, then received input; the first failing status, else 0.
+  int FlushBothWays();
+
+ private:
+  // The line with its CR LF dumped (kind T) and removed, when one of at least
+  // `minimumLength` bytes was taken.
+  bool TakeTextLine(CChrArr& line, int minimumLength);
+};
+
+}  // namespace zelvane

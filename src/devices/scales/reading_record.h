@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <type_traits>
+
+namespace zelvane {
+
+// One reading that a scale or collector protocol hands to its job's record callback:
+// a text of at most 13 characters with its NUL, then the quantity. Plain C layout, as
+// the callbacks that receive it are plain C functions.
+struct ReadingRecord {
+  static constexpr std::size_t kTextSize = 14;
+  char text[kTextSize];
+  double quantity;
+};
+
+static_assert(std::is_standard_layout_v<ReadingRecord> && std::is_trivial_v<ReadingRecord>);
+static_assert(offsetof(ReadingRecord, text) == 0);
+
+}  // namespace zelvane

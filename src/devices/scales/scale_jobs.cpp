@@ -1,0 +1,76 @@
+#include "devices/scales/scale_jobs.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "devices/scales/cas_stability.h"
+#include "devices/scales/reading_record.h"
+#include "host/record_layouts.h"
+#include "jobs/guarded_call.h"
+#include "protocol/trace_log.h"
+
+namespace zelvane {
+
+void ZELVANE_CALL DeliverReadingToHost(void* reading) {
+  const RecordCallback callback = TheRunState().GetRecordCallback();
+  if (callback == nullptr) return;
+  const auto& source = *static_cast<const ReadingRecord*>(reading);
+
+  // The host lays the record out by hand: only the code and the quantity are written,
+  // at their offsets; the rest of our copy is zero.
+  HostLineRecord host;
+  auto* bytes = reinterpret_cast<unsigned char*>(&host);
+  std::memset(bytes, 0, host_line::kSize);
+  const char* textEnd = std::find(source.text, source.text + sizeof source.text, '\0');
+  const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(textEnd - source.text),
+                                                   host_line::kCodeSize - 1);
+  std::memcpy(bytes + host_line::kCodeOffset, source.text, length);
+  std::memcpy(bytes + host_line::kQuantityOffset, &source.quantity, sizeof source.quantity);
+  CallRecordCallback(callback, &host);
+}
+
+int CAP_SCALE::OpenDevice(int port, const RunRequest*) {
+  if (!BindProtocol()) return 0;
+  m_protocol.ForgetLastAnswer();
+  m_bArmed = 0;
+  const int opened = TakeOpenResult(m_protocol.Open(port));
+  // Traced whatever the open gave, so that a failed run leaves its (empty) trace too.
+  m_protocol.OpenTraceLog();
+  return opened;
+}
+
+int CAP_SCALE::CloseDevice(int) {
+  m_protocol.Close();
+  m_protocol.CloseTraceLog();
+  return 1;
+}
+
+int CAP_SCALE::ReadCode(int, char* text) {
+  text[0] = '\0';
+  CChrArr answer;
+  if (m_protocol.ReadWeight(answer) != 1) {
+    // The next answer, whatever it is, counts as a change.
+    m_protocol.ForgetLastAnswer();
+    return 0;
+  }
+  m_protocol.TraceLine(answer, TraceLog::kFromDevice);
+
+  const CChrArr normalised = NormaliseCasAnswer(answer);
+  const CasVerdict verdict = JudgeCasAnswer(normalised, m_protocol.LastAnswer(), IsArmed());
+  m_protocol.SetLastAnswer(normalised);
+  m_bArmed = verdict.armed ? 1 : 0;
+  if (!verdict.report) return 0;
+
+  const CChrArr code = CasWeightCode(normalised);
+  ToFixedText(text, code, kWeightCodeLength);
+  m_protocol.TraceLine(code, TraceLog::kFromDevice);
+  return 1;
+}
+
+int CAP_SCALE::ReadCollector(int, RecordCallback callback) {
+  TheRunState().SetRecordCallback(callback);
+  Notify(kTransferStarts, "", 0, 0);
+  return 0;
+}
+
+}  // namespace zelvane
