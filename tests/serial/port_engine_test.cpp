@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/threads.h"
+#include "serial/com_device_name.h"
 #include "serial/serial_errors.h"
 #include "serial/serial_inspector.h"
 #include "support/pty_device.h"
@@ -131,6 +132,13 @@ TEST_F(PortEngine, InputLenLongerThanTheInputGivesAnEmptyArrayAndKeepsTheBytes) 
   }
   EXPECT_EQ(taken, "abcde");
   EXPECT_EQ(engine.PollInput(), 0);
+}
+
+TEST(ComDeviceNames, FromTenOnUnderTheDeviceNamespace) {
+  EXPECT_EQ(ComDeviceName(1), "COM1");
+  EXPECT_EQ(ComDeviceName(9), "COM9");
+  EXPECT_EQ(ComDeviceName(10), "\\\\.\\COM10");
+  EXPECT_EQ(ComDeviceName(255), "\\\\.\\COM255");
 }
 
 struct HandshakeCase {

@@ -119,6 +119,16 @@ TEST_F(PortSession, SendCutsTheDataIntoPiecesOfTheOutputSize) {
   EXPECT_EQ(serial.CheckStatus(), 0);
   EXPECT_EQ(serial.writes, (std::vector<std::uint32_t>{1024, 1024, 452}));
   EXPECT_EQ(device.Read(2500, 5000), data);
+
+  // The piece size follows the output size of the open; 1024 there keeps the last.
+  for (const int outputSize : {1000, 1024}) {
+    serial.ClosePort(port, 0);
+    ASSERT_EQ(serial.OpenPort(port, 1024, outputSize, 9600, 8, 'N', 1), 0);
+    serial.writes.clear();
+    EXPECT_EQ(serial.Send(port, CChrArr(data), 5), 2500);
+    EXPECT_EQ(serial.writes, (std::vector<std::uint32_t>{1000, 1000, 500})) << outputSize;
+    EXPECT_EQ(device.Read(2500, 5000), data);
+  }
 }
 
 TEST_F(PortSession, OpenPortRefusals) {
