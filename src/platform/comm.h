@@ -24,7 +24,6 @@ inline constexpr std::uint32_t kErrorAccessDenied = 5;
 inline constexpr std::uint32_t kErrorInvalidHandle = 6;
 inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t kErrorGenFailure = 31;
-inline constexpr std::uint32_t kErrorSharingViolation = 32;
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
 inline constexpr std::uint32_t kErrorOperationAborted = 995;
 inline constexpr std::uint32_t kErrorIoIncomplete = 996;
@@ -50,12 +49,10 @@ inline constexpr std::uint8_t kRtsControlDisable = 0, kRtsControlEnable = 1,
 
 // Event mask bits.
 inline constexpr std::uint32_t kEvRxChar = 0x0001;
-inline constexpr std::uint32_t kEvTxEmpty = 0x0004;
 inline constexpr std::uint32_t kEvBreak = 0x0040;
 inline constexpr std::uint32_t kEvErr = 0x0080;
 
-// Purge flags.
-inline constexpr std::uint32_t kPurgeTxAbort = 0x0001;
+// Purge flags (aborting transmissions is not offered: writes complete at once).
 inline constexpr std::uint32_t kPurgeRxAbort = 0x0002;
 inline constexpr std::uint32_t kPurgeTxClear = 0x0004;
 inline constexpr std::uint32_t kPurgeRxClear = 0x0008;

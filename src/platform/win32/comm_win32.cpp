@@ -38,6 +38,11 @@ enum class CommWait { kHappened, kTimedOut, kFailed };
 // wait that timed out is cancelled and collected before its record goes out of scope,
 // so nothing is left pending on the port (a pending wait would also make the next
 // open of the port fail after CloseHandle).
+//
+// The events are added to the port's mask and stay there. An event recorded for the
+// other kind of wait only ends one wait early; the callers check the queue counts.
+// (Under Wine 8 a pending WaitCommEvent costs processor time of its own, as Wine
+// polls the device for it; Windows does not.)
 CommWait WaitForCommEvent(PortObject& port, DWORD events, DWORD milliseconds) {
   DWORD mask = 0;
   if (!::GetCommMask(port.file, &mask)) return CommWait::kFailed;
