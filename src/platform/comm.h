@@ -143,9 +143,11 @@ bool WriteBytes(Handle port, const void* buffer, std::uint32_t length, std::uint
 bool GetTransferResult(Handle port, Overlapped& overlapped, std::uint32_t& count, bool wait);
 bool CancelTransfers(Handle port);  // CancelIo
 
-bool Purge(Handle port, std::uint32_t flags);             // PurgeComm
-bool ClearErrors(Handle port, QueueStatus& status);       // ClearCommError
-bool GetModemStatus(Handle port, std::uint32_t& status);  // GetCommModemStatus
+bool Purge(Handle port, std::uint32_t flags);        // PurgeComm
+bool ClearErrors(Handle port, QueueStatus& status);  // ClearCommError
+// GetCommModemStatus. Fails with kErrorInvalidFunction on a device without modem
+// lines (a pseudo-terminal): a caller that waits for CTS then sees it off.
+bool GetModemStatus(Handle port, std::uint32_t& status);
 
 // Applies the system's default configuration of the named device to the open port
 // (GetDefaultCommConfigA, then SetCommConfig). Nothing to apply on POSIX.
