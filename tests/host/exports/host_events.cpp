@@ -12,9 +12,11 @@ HostEvents* g_events = nullptr;
 HostEvents::HostEvents() : m_start(std::chrono::steady_clock::now()) {
   g_events = this;
   ZelvaneSetStatusObserver(&HostEvents::OnNotice);
+  ZelvaneSetMessageHandler(&HostEvents::OnMessage);
 }
 
 HostEvents::~HostEvents() {
+  ZelvaneSetMessageHandler(nullptr);
   ZelvaneSetStatusObserver(nullptr);
   g_events = nullptr;
 }
@@ -33,6 +35,17 @@ void ZELVANE_CALL HostEvents::OnNotice(int32_t code, const char* text, int32_t f
   if (g_events == nullptr) return;
   std::lock_guard<std::mutex> hold(g_events->m_lock);
   g_events->m_notices.push_back({code, text, first, second});
+}
+
+void ZELVANE_CALL HostEvents::OnMessage(const char* text) {
+  if (g_events == nullptr) return;
+  std::lock_guard<std::mutex> hold(g_events->m_lock);
+  g_events->m_messages.emplace_back(text);
+}
+
+std::vector<std::string> HostEvents::Messages() const {
+  std::lock_guard<std::mutex> hold(m_lock);
+  return m_messages;
 }
 
 std::vector<std::string> HostEvents::Codes() const {

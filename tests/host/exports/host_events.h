@@ -9,8 +9,9 @@
 
 namespace zelvane::testing {
 
-// What the library handed to the host's callbacks, in arrival order. The callbacks
-// run on the library's worker thread while the test waits on its own.
+// What the library handed to the host's callbacks and message handler, in arrival
+// order. The callbacks run on the library's worker thread while the test waits on its
+// own.
 class HostEvents {
  public:
   struct Notice {
@@ -28,10 +29,13 @@ class HostEvents {
 
   static void ZELVANE_CALL OnCode(const char* code);
   static void ZELVANE_CALL OnNotice(int32_t code, const char* text, int32_t first, int32_t second);
+  // The library's message boxes, recorded instead of shown.
+  static void ZELVANE_CALL OnMessage(const char* text);
 
   std::vector<std::string> Codes() const;
   std::vector<Notice> Notices() const;
   std::vector<int> NoticeCodes() const;
+  std::vector<std::string> Messages() const;
   // Milliseconds between the start of the recording and each code's arrival.
   std::vector<long long> CodeTimes() const;
 
@@ -48,6 +52,7 @@ class HostEvents {
   std::vector<std::string> m_codes;
   std::vector<long long> m_codeTimes;
   std::vector<Notice> m_notices;
+  std::vector<std::string> m_messages;
 };
 
 }  // namespace zelvane::testing

@@ -33,6 +33,7 @@ class ScannerRun : public ::testing::Test {
     ScanerBreakJob();
     if (m_started) events.WaitForNotice(11, 3s);
     ScanerDelete();
+    EXPECT_EQ(events.Messages(), std::vector<std::string>{}) << "no message box is expected";
   }
 
   int32_t Start(int32_t deviceCode, int32_t port) {
