@@ -35,12 +35,15 @@ RunRequest MakeRunRequest(const HostOptions& options) {
   request.device = options.device.value_or(0);
   request.port = options.port;
   request.baud = options.baud;
-  request.status_callback = &PrintStatusNotice;
+  // Notices come through the status observer, which sees them for every device; a
+  // status callback here would print the collectors' notices twice.
+  request.status_callback = nullptr;
   return request;
 }
 
 int RunJob(const ZelvaneApi& api, const HostOptions& options) {
   api.setMessageHandler(&PrintLibraryMessage);
+  api.setStatusObserver(&PrintStatusNotice);
   if (api.create(nullptr) == 0) {
     PrintLine("ScanerCreate failed");
     PrintLastError(api);

@@ -18,13 +18,15 @@ std::optional<ZelvaneApi> LoadZelvaneApi(const std::string& path, std::string& e
   const LibraryHandle library = OpenLibrary(path, error);
   if (library == nullptr) return std::nullopt;
   ZelvaneApi api;
-  const bool complete = Resolve(library, "ScanerCreate", api.create, error) &&
-                        Resolve(library, "ScanerRun", api.run, error) &&
-                        Resolve(library, "ScanerBreakJob", api.breakJob, error) &&
-                        Resolve(library, "ScanerDelete", api.deleteService, error) &&
-                        Resolve(library, "ScanerError", api.error, error) &&
-                        Resolve(library, "ScanerErrMsg", api.errorMessage, error) &&
-                        Resolve(library, "ZelvaneSetMessageHandler", api.setMessageHandler, error);
+  const bool complete =
+      Resolve(library, "ScanerCreate", api.create, error) &&
+      Resolve(library, "ScanerRun", api.run, error) &&
+      Resolve(library, "ScanerBreakJob", api.breakJob, error) &&
+      Resolve(library, "ScanerDelete", api.deleteService, error) &&
+      Resolve(library, "ScanerError", api.error, error) &&
+      Resolve(library, "ScanerErrMsg", api.errorMessage, error) &&
+      Resolve(library, "ZelvaneSetMessageHandler", api.setMessageHandler, error) &&
+      Resolve(library, "ZelvaneSetStatusObserver", api.setStatusObserver, error);
   if (!complete) return std::nullopt;
   return api;
 }

@@ -17,6 +17,7 @@ struct ZelvaneApi {
   decltype(&::ScanerError) error = nullptr;
   decltype(&::ScanerErrMsg) errorMessage = nullptr;
   decltype(&::ZelvaneSetMessageHandler) setMessageHandler = nullptr;
+  decltype(&::ZelvaneSetStatusObserver) setStatusObserver = nullptr;
 };
 
 // Loads the library and finds every export above; nothing, with the reason in
