@@ -1,0 +1,78 @@
+#include "device_script.h"
+
+#include <string>
+
+#include "overloaded.h"
+
+namespace zelvane::devsim {
+namespace {
+
+// The scale codes of the library's device registry.
+constexpr int kFawag = 600;
+constexpr int kRadwag = 601;
+constexpr int kCasAp1 = 602;
+
+bool IsTysso(int code) {
+  return code == 400 || code == 401;
+}
+bool IsMetrologic(int code) {
+  return code >= 402 && code <= 405;
+}
+
+ScannerScript DemoScanner(LineEnd lineEnd) {
+  return {lineEnd,
+          {ScannedCodes{{"5901234123457"}}, ScannedCodes{{"4006381333931"}},
+           ScannedCodes{{"ZELVANE-DEMO"}}}};
+}
+
+// The Radwag and Fawag jobs report every line they read, so each stays a few beats.
+LineScaleScript DemoLineScale(LineScaleModel model) {
+  const Reading zero{ReadingKind::kStable, 0};
+  const Reading settling{ReadingKind::kUnstable, 1.18};
+  const Reading first{ReadingKind::kStable, 1.234};
+  const Reading second{ReadingKind::kStable, 2.5};
+  return {model, {zero, zero, settling, first, first, zero, zero, second, second}};
+}
+
+// The CAS AP-1 job reports a stable weight that follows a zero, once per placement.
+CasScript DemoCas() {
+  const CasStep zero = CasAnswer{"S  0.000kg"};
+  const CasStep settling = CasAnswer{"U  1.180kg"};
+  const CasStep first = CasAnswer{"S  1.234kg"};
+  const CasStep empty = CasAnswer{"U       kg"};
+  const CasStep second = CasAnswer{"S   2.50kg"};
+  return {{zero, zero, settling, first, first, first, empty, zero, second, second, second}};
+}
+
+}  // namespace
+
+std::unique_ptr<DeviceSimulator> MakeSimulator(const DeviceScript& script, DeviceLink& link) {
+  return std::visit(
+      Overloaded{[&link](const ScannerScript& scanner) -> std::unique_ptr<DeviceSimulator> {
+                   return std::make_unique<ScannerSimulator>(link, scanner.lineEnd, scanner.cues);
+                 },
+                 [&link](const LineScaleScript& scale) -> std::unique_ptr<DeviceSimulator> {
+                   return std::make_unique<LineScaleSimulator>(link, scale.model, scale.readings);
+                 },
+                 [&link](const CasScript& cas) -> std::unique_ptr<DeviceSimulator> {
+                   return std::make_unique<CasScaleSimulator>(link, cas.steps);
+                 }},
+      script.device);
+}
+
+std::optional<DeviceScript> DemoScript(int deviceCode) {
+  using std::chrono::milliseconds;
+  if (IsTysso(deviceCode)) return DeviceScript{DemoScanner(LineEnd::kCr), milliseconds(1000)};
+  if (IsMetrologic(deviceCode)) {
+    return DeviceScript{DemoScanner(LineEnd::kCrLf), milliseconds(1000)};
+  }
+  switch (deviceCode) {
+    case kFawag:
+      return DeviceScript{DemoLineScale(LineScaleModel::kFawagTwoDecimals), milliseconds(700)};
+    case kRadwag: return DeviceScript{DemoLineScale(LineScaleModel::kRadwag), milliseconds(700)};
+    case kCasAp1: return DeviceScript{DemoCas(), milliseconds(0)};
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace zelvane::devsim

@@ -1,0 +1,280 @@
+#include "devsim_options.h"
+
+#include <charconv>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace zelvane::devsim {
+namespace {
+
+// The weights every scale line can hold (the Fawag line with three decimals has seven
+// characters for it).
+constexpr double kLightest = -99.999;
+constexpr double kHeaviest = 999.999;
+
+struct DeviceRow {
+  const char* name;
+  int demoCode;  // the device code whose demo script the device starts from
+  const char* description;
+};
+
+const DeviceRow kDevices[] = {
+    {"metrologic", 402, "Metrologic scanner, lines end CR LF (device codes 402-405)"},
+    {"tysso", 400, "Tysso scanner, lines end CR (device codes 400, 401)"},
+    {"radwag", 601, "Radwag scale, 14-character lines (device code 601)"},
+    {"fawag", 600, "Fawag scale, 8-character lines (device code 600)"},
+    {"cas", 602, "CAS AP-1 scale, ENQ/DC1 dialogue (device code 602)"},
+};
+
+struct ParseState {
+  DevsimOptions options;
+  bool cued = false;  // the demo steps have been replaced by the command line's
+};
+
+// The step list of a script, emptied of its demo steps before the first cue adds one.
+std::vector<ScannerCue>& StepsOf(ScannerScript& script) {
+  return script.cues;
+}
+std::vector<Reading>& StepsOf(LineScaleScript& script) {
+  return script.readings;
+}
+std::vector<CasStep>& StepsOf(CasScript& script) {
+  return script.steps;
+}
+template <typename Script>
+auto& CuedSteps(ParseState& state) {
+  auto& steps = StepsOf(std::get<Script>(state.options.script.device));
+  if (!state.cued) steps.clear();
+  state.cued = true;
+  return steps;
+}
+
+std::vector<std::string> SplitList(std::string_view list) {
+  std::vector<std::string> items;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = list.find(',', start);
+    items.emplace_back(list.substr(start, comma - start));
+    if (comma == std::string_view::npos) return items;
+    start = comma + 1;
+  }
+}
+
+template <typename Number>
+std::optional<Number> ParseNumber(std::string_view text, Number lowest, Number highest) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < lowest ||
+      value > highest) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<std::size_t> ParseLength(std::string_view text) {
+  return ParseNumber<std::size_t>(text, 1, 1 << 20);
+}
+
+bool AddCodes(ParseState& state, std::string_view value) {
+  for (std::string& code : SplitList(value)) {
+    CuedSteps<ScannerScript>(state).push_back(ScannedCodes{{std::move(code)}});
+  }
+  return true;
+}
+
+bool AddBurst(ParseState& state, std::string_view value) {
+  CuedSteps<ScannerScript>(state).push_back(ScannedCodes{SplitList(value)});
+  return true;
+}
+
+template <typename Cue>
+bool AddSized(ParseState& state, std::string_view value) {
+  const std::optional<std::size_t> length = ParseLength(value);
+  if (length) CuedSteps<ScannerScript>(state).push_back(Cue{*length});
+  return length.has_value();
+}
+
+template <ReadingKind kind>
+bool AddReadings(ParseState& state, std::string_view value) {
+  std::vector<Reading> readings;
+  for (const std::string& weight : SplitList(value)) {
+    const std::optional<double> kilograms =
+        ParseNumber(std::string_view(weight), kLightest, kHeaviest);
+    if (!kilograms) return false;
+    readings.push_back({kind, *kilograms});
+  }
+  auto& steps = CuedSteps<LineScaleScript>(state);
+  steps.insert(steps.end(), readings.begin(), readings.end());
+  return true;
+}
+
+bool AddMalformed(ParseState& state, std::string_view) {
+  CuedSteps<LineScaleScript>(state).push_back({ReadingKind::kMalformed, 1.234});
+  return true;
+}
+
+bool SetDecimals(ParseState& state, std::string_view value) {
+  auto& scale = std::get<LineScaleScript>(state.options.script.device);
+  if (value == "2") scale.model = LineScaleModel::kFawagTwoDecimals;
+  if (value == "3") scale.model = LineScaleModel::kFawagThreeDecimals;
+  return value == "2" || value == "3";
+}
+
+template <bool wrongCheck>
+bool AddAnswers(ParseState& state, std::string_view value) {
+  for (std::string& text : SplitList(value)) {
+    CuedSteps<CasScript>(state).push_back(CasAnswer{std::move(text), wrongCheck});
+  }
+  return true;
+}
+
+template <typename Step>
+bool AddCasStep(ParseState& state, std::string_view) {
+  CuedSteps<CasScript>(state).push_back(Step{});
+  return true;
+}
+
+bool SetEvery(ParseState& state, std::string_view value) {
+  const auto every = ParseNumber<int>(value, 0, 3600 * 1000);
+  if (every) state.options.script.beatEvery = std::chrono::milliseconds(*every);
+  return every.has_value();
+}
+
+bool SetPort(ParseState& state, std::string_view value) {
+  const auto port = ParseNumber<int>(value, 1, 255);
+  if (port) state.options.comPort = *port;
+  return port.has_value();
+}
+
+bool SetHelp(ParseState& state, std::string_view) {
+  state.options.help = true;
+  return true;
+}
+
+template <typename Script>
+bool Plays(const DeviceScript& script) {
+  return std::holds_alternative<Script>(script.device);
+}
+bool PlaysAny(const DeviceScript&) {
+  return true;
+}
+bool PlaysFawag(const DeviceScript& script) {
+  const auto* scale = std::get_if<LineScaleScript>(&script.device);
+  return scale != nullptr && scale->model != LineScaleModel::kRadwag;
+}
+
+// One option. A new option is one more row; `apply` returns false for a value it
+// cannot take.
+struct OptionRow {
+  const char* name;
+  const char* valueName;  // null: the option takes no value
+  const char* devices;
+  const char* description;
+  bool (*playedBy)(const DeviceScript& script);
+  bool (*apply)(ParseState& state, std::string_view value);
+};
+
+const OptionRow kOptions[] = {
+    {"--codes", "LIST", "scanners", "codes, one per beat (an empty one: a bare terminator)",
+     &Plays<ScannerScript>, &AddCodes},
+    {"--burst", "LIST", "scanners", "codes all sent at one beat, back to back",
+     &Plays<ScannerScript>, &AddBurst},
+    {"--noise", "N", "scanners", "N random bytes without CR, NULs among them",
+     &Plays<ScannerScript>, &AddSized<Noise>},
+    {"--overlong", "N", "scanners", "one line of N characters (over 128 is too long)",
+     &Plays<ScannerScript>, &AddSized<OverlongLine>},
+    {"--weights", "LIST", "radwag, fawag", "stable readings in kg (0 and negatives too)",
+     &Plays<LineScaleScript>, &AddReadings<ReadingKind::kStable>},
+    {"--unstable", "LIST", "radwag, fawag", "readings marked U", &Plays<LineScaleScript>,
+     &AddReadings<ReadingKind::kUnstable>},
+    {"--not-ok", "LIST", "radwag, fawag", "readings marked N", &Plays<LineScaleScript>,
+     &AddReadings<ReadingKind::kNotOk>},
+    {"--malformed", nullptr, "radwag, fawag", "one line of the wrong length without digits",
+     &Plays<LineScaleScript>, &AddMalformed},
+    {"--decimals", "2|3", "fawag", "decimals of the Fawag lines (default 2)", &PlaysFawag,
+     &SetDecimals},
+    {"--answers", "LIST", "cas", "answers such as \"S  1.234kg\", one per dialogue",
+     &Plays<CasScript>, &AddAnswers<false>},
+    {"--bad-bcc", "LIST", "cas", "answers sent with a wrong block check character",
+     &Plays<CasScript>, &AddAnswers<true>},
+    {"--nak", nullptr, "cas", "one dialogue whose ENQ gets NAK", &Plays<CasScript>,
+     &AddCasStep<CasRefusal>},
+    {"--silence", nullptr, "cas", "one dialogue whose ENQ gets no reply", &Plays<CasScript>,
+     &AddCasStep<CasSilence>},
+    {"--every", "MS", "all",
+     "pace of the codes and pushed lines (0: none; radwag, fawag: answer only)", &PlaysAny,
+     &SetEvery},
+    {"--port", "N", "all", "the n printed in ZELVANE_COM<n>= (default 1)", &PlaysAny, &SetPort},
+    {"--help", nullptr, "all", "show this text", &PlaysAny, &SetHelp},
+};
+
+const OptionRow* FindOption(std::string_view name) {
+  for (const OptionRow& option : kOptions) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+const DeviceRow* FindDevice(std::string_view name) {
+  for (const DeviceRow& device : kDevices) {
+    if (name == device.name) return &device;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+DevsimParseResult ParseDevsimOptions(const std::vector<std::string>& arguments) {
+  if (!arguments.empty() && arguments.front() == "--help") {
+    DevsimOptions options;
+    options.help = true;
+    return options;
+  }
+  if (arguments.empty()) return std::string("no device given");
+  const DeviceRow* device = FindDevice(arguments.front());
+  if (device == nullptr) return "unknown device '" + arguments.front() + "'";
+
+  ParseState state;
+  state.options.script = *DemoScript(device->demoCode);
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& name = arguments[i];
+    const OptionRow* option = FindOption(name);
+    if (option == nullptr) return "unknown option '" + name + "'";
+    if (!option->playedBy(state.options.script)) {
+      return name + " is not an option of " + device->name;
+    }
+    std::string_view value;
+    if (option->valueName != nullptr) {
+      if (++i == arguments.size()) return name + " needs a value";
+      value = arguments[i];
+    }
+    if (!option->apply(state, value)) {
+      return "bad value '" + std::string(value) + "' for " + name;
+    }
+  }
+  return state.options;
+}
+
+std::string DevsimUsage(const std::string& programName) {
+  std::string text = "Usage: " + programName + " DEVICE [OPTIONS]\n\n" +
+                     "Plays a serial device on a new pseudo-terminal and prints the line\n"
+                     "ZELVANE_COM<n>=<slave path> for the program that is to open it.\n"
+                     "Cue options add to the device's script in the order given; the script\n"
+                     "starts again after its last step. A device given no cue plays a demo.\n"
+                     "LISTs are comma-separated. Stops on Ctrl-C or SIGTERM.\n\nDevices:\n";
+  for (const DeviceRow& device : kDevices) {
+    text += "  " + std::string(device.name) +
+            std::string(12 - std::string_view(device.name).size(), ' ') + device.description + "\n";
+  }
+  text += "\nOptions:\n";
+  for (const OptionRow& option : kOptions) {
+    std::string left = option.name;
+    if (option.valueName != nullptr) left += std::string(" ") + option.valueName;
+    left.resize(std::max<std::size_t>(left.size() + 1, 18), ' ');
+    text += "  " + left + "[" + option.devices + "] " + option.description + "\n";
+  }
+  return text;
+}
+
+}  // namespace zelvane::devsim

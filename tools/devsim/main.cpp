@@ -1,0 +1,57 @@
+// zelvane-devsim: plays a scanner or a scale on a new pseudo-terminal, for trying the
+// library and its hosts without the device.
+#include <signal.h>
+
+#include <cstdio>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "devsim_options.h"
+#include "simulated_port.h"
+
+using namespace zelvane::devsim;
+
+namespace {
+
+// Blocked before the device thread starts, so that only the wait below takes them.
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  return signals;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  constexpr const char* kProgramName = "zelvane-devsim";
+  const DevsimParseResult parsed =
+      ParseDevsimOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (const std::string* problem = std::get_if<std::string>(&parsed)) {
+    std::fprintf(stderr, "%s: %s (see --help)\n", kProgramName, problem->c_str());
+    return 2;
+  }
+  const DevsimOptions& options = std::get<DevsimOptions>(parsed);
+  if (options.help) {
+    std::fputs(DevsimUsage(kProgramName).c_str(), stdout);
+    return 0;
+  }
+
+  const sigset_t stopSignals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  SimulatedPortResult started = SimulatedPort::Start(options.script);
+  if (const std::string* problem = std::get_if<std::string>(&started)) {
+    std::fprintf(stderr, "%s: %s\n", kProgramName, problem->c_str());
+    return 1;
+  }
+  const auto& port = std::get<std::unique_ptr<SimulatedPort>>(started);
+  std::printf("ZELVANE_COM%d=%s\n", options.comPort, port->SlavePath().c_str());
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: playing %s; Ctrl-C to stop\n", kProgramName, argv[1]);
+
+  int signal = 0;
+  sigwait(&stopSignals, &signal);
+  return 0;
+}
