@@ -40,7 +40,8 @@ int main() {
   auto destroy = Lookup<int32_t(ZELVANE_CALL*)()>(library, "ScanerDelete");
   auto error = Lookup<int32_t(ZELVANE_CALL*)()>(library, "ScanerError");
   auto errorText = Lookup<const char*(ZELVANE_CALL*)()>(library, "ScanerErrMsg");
-  auto setBarCode = Lookup<int32_t(ZELVANE_CALL*)(HostLineRecord*)>(library, "ScanerSetBarCodeInfo");
+  auto setBarCode =
+      Lookup<int32_t(ZELVANE_CALL*)(HostLineRecord*)>(library, "ScanerSetBarCodeInfo");
   auto run2 = Lookup<int32_t(ZELVANE_CALL*)(int32_t, int32_t)>(library, "Scaner2XRun");
   auto break2 = Lookup<int32_t(ZELVANE_CALL*)(int32_t)>(library, "Scaner2XBreakJob");
   auto setHandler =
