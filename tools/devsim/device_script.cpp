@@ -29,7 +29,7 @@ ScannerScript DemoScanner(LineEnd lineEnd) {
 LineScaleScript DemoLineScale(LineScaleModel model) {
   const Reading zero{ReadingKind::kStable, 0};
   const Reading settling{ReadingKind::kUnstable, 1.18};
-  const Reading first{ReadingKind::kStable, 1.234};
+  const Reading first{ReadingKind::kStable, 1.25};
   const Reading second{ReadingKind::kStable, 2.5};
   return {model, {zero, zero, settling, first, first, zero, zero, second, second}};
 }
