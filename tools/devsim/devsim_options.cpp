@@ -1,5 +1,6 @@
 #include "devsim_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <optional>
@@ -110,6 +111,7 @@ bool AddReadings(ParseState& state, std::string_view value) {
 }
 
 bool AddMalformed(ParseState& state, std::string_view) {
+  // The weight only sets the line's width: every digit becomes a dash.
   CuedSteps<LineScaleScript>(state).push_back({ReadingKind::kMalformed, 1.234});
   return true;
 }
