@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "buffers/chr_arr.h"
 #include "devices/scales/radwag.h"
 

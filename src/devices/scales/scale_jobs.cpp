@@ -68,8 +68,7 @@ int CAP_SCALE::ReadCode(int, char* text) {
 }
 
 int CAP_SCALE::ReadCollector(int, RecordCallback callback) {
-  TheRunState().SetRecordCallback(callback);
-  Notify(kTransferStarts, "", 0, 0);
+  BeginTransfer(callback);
   return 0;
 }
 

@@ -14,19 +14,30 @@
 
 namespace zelvane {
 
-// Notice of a starting transfer (run mode 2).
-inline constexpr int kTransferStarts = 9;
-
 // The record adapter of run mode 2: hands a scale's ReadingRecord to the host's
 // record callback of the run state as a HostLineRecord whose code is the reading's
 // text and whose quantity is its value; every other byte of the record is zero.
 void ZELVANE_CALL DeliverReadingToHost(void* reading);
 
+// What every scale job does when run mode 2 begins: the callback becomes the run's
+// record callback and the host is told that a transfer starts.
+template <class Scale>
+class CScaleJob : public CDeviceJob<Scale> {
+ protected:
+  void BeginTransfer(RecordCallback callback) {
+    TheRunState().SetRecordCallback(callback);
+    this->Notify(kTransferStarts, "", 0, 0);
+  }
+
+ private:
+  static constexpr int kTransferStarts = 9;
+};
+
 // A scale that pushes its weight as a text line. Each poll hands the line's weight
 // code to the host; lines that carry none are ignored. Run mode 2 asks the scale for
 // one reading and hands it to the host as a record.
 template <class Scale, std::optional<CChrArr> (*WeightCode)(const CChrArr&)>
-class CLineScaleJob : public CDeviceJob<Scale> {
+class CLineScaleJob : public CScaleJob<Scale> {
  public:
   int ReadCode(int, char* text) override {
     text[0] = '\0';
@@ -39,8 +50,7 @@ class CLineScaleJob : public CDeviceJob<Scale> {
   }
 
   int ReadCollector(int, RecordCallback callback) override {
-    TheRunState().SetRecordCallback(callback);
-    this->Notify(kTransferStarts, "", 0, 0);
+    this->BeginTransfer(callback);
     return this->m_protocol.WeighOnce(&DeliverReadingToHost);
   }
 };
@@ -54,7 +64,7 @@ class CFA_SCALE final : public CLineScaleJob<CFawag, &FawagWeightCode> {};
 // CAS AP-1 scales, device code 602. Every poll asks the scale for a reading; a weight
 // code reaches the host once per placement on the scale (cas_stability.h). The run's
 // answers and codes go to the protocol's trace log.
-class CAP_SCALE final : public CDeviceJob<CCasAP_1> {
+class CAP_SCALE final : public CScaleJob<CCasAP_1> {
  public:
   int OpenDevice(int port, const RunRequest* request) override;
   int CloseDevice(int port) override;

@@ -72,17 +72,6 @@ TEST_F(RadwagOnLine, LineIsTakenOnceItsLineFeedArrivedAndDumpedWithItsTerminator
   EXPECT_EQ(ReadLine(), "");
 }
 
-TEST_F(RadwagOnLine, NoiseAndOverlongLinesAreDroppedAndTheNextLineIsRead) {
-  Send(std::string(129, 'x'));
-  EXPECT_EQ(ReadLine(), "");
-  EXPECT_EQ(serial.BytesAvailable(device.Port()), 0);
-  Send(std::string(140, 'y') + "\r\n");
-  EXPECT_EQ(ReadLine(), "");
-  EXPECT_EQ(scale.GetError(), TE_OVERFLOW);
-  Send("S   1.234 kg  \r\n");
-  EXPECT_EQ(ReadLine(), "S   1.234 kg  ");
-}
-
 TEST_F(RadwagOnLine, AnswerShorterThanTenBytesIsRefusedWithoutDump) {
   RewindDumps(DumpKind::kTextLine);
   Send("  1.25\r\n 12.500 kg\r\n");
