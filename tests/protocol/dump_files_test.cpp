@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "buffers/chr_arr.h"
-#include "protocol/temp_directory_override.h"
+#include "support/temp_directory_override.h"
 
 namespace zelvane {
 namespace {

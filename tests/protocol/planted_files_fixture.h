@@ -6,7 +6,7 @@
 
 #include "buffers/chr_arr.h"
 #include "protocol/dump_files.h"
-#include "protocol/temp_directory_override.h"
+#include "support/temp_directory_override.h"
 
 namespace zelvane::testing {
 

@@ -9,7 +9,7 @@
 
 #include "buffers/chr_arr.h"
 #include "protocol/fixed_clock.h"
-#include "protocol/temp_directory_override.h"
+#include "support/temp_directory_override.h"
 
 namespace zelvane {
 namespace {

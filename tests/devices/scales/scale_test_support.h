@@ -5,7 +5,7 @@
 #include <string>
 
 #include "buffers/chr_arr.h"
-#include "protocol/temp_directory_override.h"
+#include "support/temp_directory_override.h"
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"

@@ -16,7 +16,7 @@
 #include "devices/scales/scale_parsing.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "line_scale_simulator.h"
-#include "protocol/temp_directory_override.h"
+#include "support/temp_directory_override.h"
 #include "scanner_simulator.h"
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"

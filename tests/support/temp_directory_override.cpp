@@ -1,4 +1,4 @@
-#include "protocol/temp_directory_override.h"
+#include "support/temp_directory_override.h"
 
 #ifdef _WIN32
 #include <windows.h>
