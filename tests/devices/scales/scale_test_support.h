@@ -5,10 +5,10 @@
 #include <string>
 
 #include "buffers/chr_arr.h"
-#include "support/temp_directory_override.h"
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
+#include "support/temp_directory_override.h"
 
 namespace zelvane::testing {
 
