@@ -47,6 +47,12 @@ const OptionSpec kOptions[] = {
        options.library = std::string(value);
        return !value.empty();
      }},
+    {"--simulate", nullptr,
+     "play a demo device on a pseudo-terminal mapped as the port (Linux; scanners, scales)",
+     [](HostOptions& options, std::string_view) {
+       options.simulate = true;
+       return true;
+     }},
     {"--help", nullptr, "show this text",
      [](HostOptions& options, std::string_view) {
        options.help = true;

@@ -16,6 +16,7 @@ struct HostOptions {
   std::int32_t baud = 9600;
   std::optional<unsigned> seconds;  // stop by itself after this long
   std::string library;              // empty: the library next to the program
+  bool simulate = false;            // play the device on a pseudo-terminal as the port
 };
 
 // The options, or the text of what is wrong with the command line.

@@ -9,6 +9,7 @@
 #include "host_options.h"
 #include "job_runner.h"
 #include "library_loader.h"
+#include "simulated_device.h"
 #include "zelvane_api.h"
 
 using namespace zelvane::host;
@@ -27,6 +28,18 @@ int main(int argc, char** argv) {
   }
 
   PrepareConsole();
+  std::unique_ptr<SimulatedDevice> simulated;
+  if (options.simulate) {
+    std::string why;
+    simulated = StartSimulatedDevice(*options.device, options.port, why);
+    if (!simulated) {
+      std::fprintf(stderr, "%s: cannot simulate device %d: %s\n", kProgramName,
+                   static_cast<int>(*options.device), why.c_str());
+      return 1;
+    }
+    std::printf("simulated device %d on %s as COM%d\n", static_cast<int>(*options.device),
+                simulated->Path().c_str(), static_cast<int>(options.port));
+  }
   const std::string path = options.library.empty() ? LibraryNextToProgram() : options.library;
   std::string error;
   const std::optional<ZelvaneApi> api = LoadZelvaneApi(path, error);
