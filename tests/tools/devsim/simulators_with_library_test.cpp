@@ -16,11 +16,11 @@
 #include "devices/scales/scale_parsing.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "line_scale_simulator.h"
-#include "support/temp_directory_override.h"
 #include "scanner_simulator.h"
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
+#include "support/temp_directory_override.h"
 
 namespace zelvane::devsim {
 namespace {
