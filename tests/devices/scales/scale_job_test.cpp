@@ -49,8 +49,10 @@ double QuantityOf(const Record& record) {
 // Every byte but the code and the quantity fields.
 bool RestIsZero(const Record& record) {
   for (std::size_t i = 0; i < record.size(); ++i) {
-    const bool inCode = i >= host_line::kCodeOffset && i < host_line::kCodeOffset + 32;
-    const bool inQuantity = i >= host_line::kQuantityOffset && i < host_line::kQuantityOffset + 8;
+    const bool inCode =
+        i >= host_line::kCodeOffset && i < host_line::kCodeOffset + host_line::kCodeSize;
+    const bool inQuantity =
+        i >= host_line::kQuantityOffset && i < host_line::kQuantityOffset + sizeof(double);
     if (!inCode && !inQuantity && record[i] != 0) return false;
   }
   return true;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
