@@ -133,7 +133,9 @@ bool AddAnswers(ParseState& state, std::string_view value) {
 
 template <typename Step>
 bool AddCasStep(ParseState& state, std::string_view) {
-  CuedSteps<CasScript>(state).push_back(Step{});
+  // Built in place: moving a temporary into the variant makes GCC 12 warn, at -O2, that
+  // the string of another alternative may be read uninitialized.
+  CuedSteps<CasScript>(state).emplace_back(std::in_place_type<Step>);
   return true;
 }
 
