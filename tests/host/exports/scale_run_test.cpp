@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "devices/scales/cas_frames.h"
+#include "host/exports/device_run.h"
 #include "host/exports/host_events.h"
 #include "support/cas_script.h"
 #include "support/pty_device.h"
@@ -37,40 +38,8 @@ constexpr int32_t kFawag = 600;
 constexpr int32_t kRadwag = 601;
 constexpr int32_t kCas = 602;
 
-class ScaleRun : public ::testing::Test {
+class ScaleRun : public testing::DeviceRun {
  protected:
-  void SetUp() override {
-    if (!testing::PtyDevice::Available()) GTEST_SKIP() << testing::kNeedsRunner;
-    ASSERT_TRUE(device.IsReady()) << device.Error();
-    ScanerDelete();
-    ASSERT_EQ(ScanerCreate(nullptr), 1);
-  }
-
-  void TearDown() override {
-    ScanerBreakJob();
-    if (m_started) events.WaitForNotice(11, 3s);
-    ScanerDelete();
-  }
-
-  int32_t Start(int32_t deviceCode, int32_t port) {
-    RunRequest request{};
-    request.device = deviceCode;
-    request.port = port;
-    const int32_t started = ScanerRun(&request, &HostEvents::OnCode);
-    m_started = m_started || started == 1;
-    return started;
-  }
-
-  // Breaks the run and waits for its close notice; the milliseconds that took.
-  long long BreakAndWait() {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ScanerBreakJob(), 0);
-    EXPECT_TRUE(events.WaitForNotice(11, 3s));
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
-  }
-
   // Runs the CAS AP-1 job against the script until the scale has played all of it
   // and refused an enquiry since, then breaks it; the codes the host received.
   Codes CasRun(const Steps& script) {
@@ -84,13 +53,6 @@ class ScaleRun : public ::testing::Test {
     EXPECT_TRUE(scale.Mismatches().empty()) << scale.Mismatches().front();
     return events.Codes();
   }
-
-  testing::MessageRecorder messages;
-  testing::PtyDevice device;
-  HostEvents events;
-
- private:
-  bool m_started = false;
 };
 
 // The code of a weight in grams: "27", "0000", "0", the five digits, "0".

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/exports/device_run.h"
 #include "host/exports/host_events.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
@@ -21,47 +22,7 @@ using Notice = HostEvents::Notice;
 
 constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
 
-class ScannerRun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(device.IsReady()) << device.Error();
-    ScanerDelete();
-    ASSERT_EQ(ScanerCreate(nullptr), 1);
-  }
-
-  void TearDown() override {
-    ScanerBreakJob();
-    if (m_started) events.WaitForNotice(11, 3s);
-    ScanerDelete();
-    EXPECT_EQ(events.Messages(), std::vector<std::string>{}) << "no message box is expected";
-  }
-
-  int32_t Start(int32_t deviceCode, int32_t port) {
-    RunRequest request{};
-    request.device = deviceCode;
-    request.port = port;
-    const int32_t started = ScanerRun(&request, &HostEvents::OnCode);
-    m_started = m_started || started == 1;
-    return started;
-  }
-
-  // Breaks the run and waits for its close notice; the milliseconds it took.
-  long long BreakAndWait() {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ScanerBreakJob(), 0);
-    EXPECT_TRUE(events.WaitForNotice(11, 3s));
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
-  }
-
-  testing::MessageRecorder messages;
-  testing::PtyDevice device;
-  HostEvents events;
-
- private:
-  bool m_started = false;
-};
+using ScannerRun = testing::DeviceRun;
 
 TEST_F(ScannerRun, MetrologicCodesReachTheHostOnePerPoll) {
   ASSERT_EQ(Start(402, device.Port()), 1);
