@@ -76,6 +76,15 @@ void CVeduvezid::ApplyProfileSettings() {
           .c_str());
 }
 
+void CVeduvezid::ApplyProfileLineSettings() {
+  m_nCtsFlow = m_Profile.ctsFlow;
+  m_nLineOption1 = m_Profile.lineOption1;
+  m_nLineOption2 = m_Profile.lineOption2;
+  m_nDtrMode = m_Profile.dtrMode;
+  m_nRtsMode = m_Profile.rtsMode;
+  m_nXonXoff = m_Profile.xonXoff;
+}
+
 void CVeduvezid::OpenEngine(int port, bool dtrOn, bool rtsOn) {
   SetCommPort(port);
   SetPortOpen(true);
@@ -105,12 +114,7 @@ int CVeduvezid::OpenPort(int port, int inBufferSize, int outBufferSize, int baud
     fresh.stopBits = stopBits;
     m_Profile = fresh;
     ApplyProfileSettings();
-    m_nCtsFlow = fresh.ctsFlow;
-    m_nLineOption1 = fresh.lineOption1;
-    m_nLineOption2 = fresh.lineOption2;
-    m_nDtrMode = fresh.dtrMode;
-    m_nRtsMode = fresh.rtsMode;
-    m_nXonXoff = fresh.xonXoff;
+    ApplyProfileLineSettings();
     SetHandshaking(0);
     OpenEngine(port, true, true);
   } catch (...) {
@@ -134,12 +138,7 @@ int CVeduvezid::ReopenPort(int port) {
   }
   m_Pending = CChrArr();
   ApplyProfileSettings();
-  m_nCtsFlow = m_Profile.ctsFlow;
-  m_nLineOption1 = m_Profile.lineOption1;
-  m_nLineOption2 = m_Profile.lineOption2;
-  m_nDtrMode = m_Profile.dtrMode;
-  m_nRtsMode = m_Profile.rtsMode;
-  m_nXonXoff = m_Profile.xonXoff;
+  ApplyProfileLineSettings();
   DeriveHandshaking();
   const auto lineOn = [](int mode) { return mode == 1 || mode == 2; };
   OpenEngine(port, lineOn(m_Profile.dtrMode), lineOn(m_Profile.rtsMode));

@@ -129,6 +129,8 @@ class CVeduvezid : public CVask_SComm {
   bool BreakCheck();
   // The profile's speed, parity, data bits and stop bits as the engine's settings.
   void ApplyProfileSettings();
+  // The profile's six line settings as the engine's fields.
+  void ApplyProfileLineSettings();
   // Opens `port` with the engine's current settings and sets DTR and RTS.
   void OpenEngine(int port, bool dtrOn, bool rtsOn);
   int ChangeLineSetting(int port, int PortProfile::*setting, int value);
