@@ -6,7 +6,7 @@
 namespace zelvane::devsim {
 
 void RunSimulator(DeviceSimulator& simulator, std::chrono::milliseconds beatEvery,
-                  std::stop_token stop) {
+                  const std::stop_token& stop) {
   using Clock = std::chrono::steady_clock;
   using std::chrono::milliseconds;
   constexpr std::size_t kReadChunk = 64;

@@ -41,6 +41,6 @@ class DeviceSimulator {
 // within kStopLatency, plus the time of a write in progress.
 inline constexpr std::chrono::milliseconds kStopLatency{20};
 void RunSimulator(DeviceSimulator& simulator, std::chrono::milliseconds beatEvery,
-                  std::stop_token stop);
+                  const std::stop_token& stop);
 
 }  // namespace zelvane::devsim

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <variant>
 #include <vector>
@@ -25,7 +26,9 @@ sigset_t StopSignals() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunProgram(int argc, char** argv) {
   constexpr const char* kProgramName = "zelvane-devsim";
   const DevsimParseResult parsed =
       ParseDevsimOptions(std::vector<std::string>(argv + 1, argv + argc));
@@ -54,4 +57,17 @@ int main(int argc, char** argv) {
   int signal = 0;
   sigwait(&stopSignals, &signal);
   return 0;
+}
+
+}  // namespace
+
+// Nothing is expected to throw but running out of memory; it ends the program with a
+// message rather than an abort.
+int main(int argc, char** argv) {
+  try {
+    return RunProgram(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
+    return 1;
+  }
 }

@@ -7,9 +7,8 @@ namespace zelvane::devsim {
 SimulatedPort::SimulatedPort(std::unique_ptr<PseudoTerminal> terminal, const DeviceScript& script)
     : m_terminal(std::move(terminal)),
       m_simulator(MakeSimulator(script, *m_terminal)),
-      m_player([simulator = m_simulator.get(), beatEvery = script.beatEvery](std::stop_token stop) {
-        RunSimulator(*simulator, beatEvery, stop);
-      }) {}
+      m_player([simulator = m_simulator.get(), beatEvery = script.beatEvery](
+                   const std::stop_token& stop) { RunSimulator(*simulator, beatEvery, stop); }) {}
 
 SimulatedPort::~SimulatedPort() = default;
 

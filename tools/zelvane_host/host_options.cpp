@@ -116,7 +116,7 @@ std::string UsageText(const std::string& programName) {
                      "Options:\n";
   for (const OptionSpec& option : kOptions) {
     std::string left = option.name;
-    if (option.valueName != nullptr) left = left + " " + option.valueName;
+    if (option.valueName != nullptr) left.append(" ").append(option.valueName);
     text += "  " + Padded(left, 18) + option.description + "\n";
   }
   text += "\nDevice codes:\n";

@@ -1,6 +1,7 @@
 // zelvane-host: drives one device through the Zelvane library, loaded at run time the
 // way a shop application loads it, and prints what the library reports.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <variant>
 #include <vector>
@@ -14,7 +15,9 @@
 
 using namespace zelvane::host;
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunProgram(int argc, char** argv) {
   constexpr const char* kProgramName = "zelvane-host";
   const ParseResult parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (const std::string* problem = std::get_if<std::string>(&parsed)) {
@@ -48,4 +51,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   return RunJob(*api, options);
+}
+
+}  // namespace
+
+// Nothing is expected to throw but running out of memory; it ends the program with a
+// message rather than an abort.
+int main(int argc, char** argv) {
+  try {
+    return RunProgram(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
+    return 1;
+  }
 }
