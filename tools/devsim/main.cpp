@@ -3,12 +3,12 @@
 #include <signal.h>
 
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "devsim_options.h"
+#include "guarded_main.h"
 #include "simulated_port.h"
 
 using namespace zelvane::devsim;
@@ -61,13 +61,6 @@ int RunProgram(int argc, char** argv) {
 
 }  // namespace
 
-// Nothing is expected to throw but running out of memory; it ends the program with a
-// message rather than an abort.
 int main(int argc, char** argv) {
-  try {
-    return RunProgram(argc, argv);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
-    return 1;
-  }
+  return zelvane::tools::RunGuarded(&RunProgram, argc, argv);
 }

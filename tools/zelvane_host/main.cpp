@@ -1,12 +1,12 @@
 // zelvane-host: drives one device through the Zelvane library, loaded at run time the
 // way a shop application loads it, and prints what the library reports.
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "console.h"
+#include "guarded_main.h"
 #include "host_options.h"
 #include "job_runner.h"
 #include "library_loader.h"
@@ -55,13 +55,6 @@ int RunProgram(int argc, char** argv) {
 
 }  // namespace
 
-// Nothing is expected to throw but running out of memory; it ends the program with a
-// message rather than an abort.
 int main(int argc, char** argv) {
-  try {
-    return RunProgram(argc, argv);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
-    return 1;
-  }
+  return zelvane::tools::RunGuarded(&RunProgram, argc, argv);
 }
