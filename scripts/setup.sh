@@ -22,7 +22,9 @@ if ((${#missing[@]})) || [[ ${updated:-yes} == no ]]; then
   echo "installing: ${missing[*]:-(architecture i386 only)}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  ((${#missing[@]})) && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if ((${#missing[@]})); then
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
 fi
 
 # A locale whose decimal separator is a comma, for the tests that prove numbers are
