@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "zelvane.h"
@@ -27,6 +28,11 @@ Function Lookup(HMODULE library, const char* name) {
 
 void ZELVANE_CALL IgnoreCode(const char*) {}
 
+int g_notices = 0;
+void ZELVANE_CALL CountNotice(int32_t, const char*, int32_t, int32_t) {
+  ++g_notices;
+}
+
 }  // namespace
 
 int main() {
@@ -46,17 +52,28 @@ int main() {
   auto break2 = Lookup<int32_t(ZELVANE_CALL*)(int32_t)>(library, "Scaner2XBreakJob");
   auto setHandler =
       Lookup<void(ZELVANE_CALL*)(ZelvaneMessageHandler)>(library, "ZelvaneSetMessageHandler");
+  auto setObserver =
+      Lookup<void(ZELVANE_CALL*)(StatusCallback)>(library, "ZelvaneSetStatusObserver");
   if (g_failures != 0) return 1;
 
   Check(setBarCode(nullptr) == 0, "ScanerSetBarCodeInfo before ScanerCreate gives 0");
   Check(breakJob() == 0, "ScanerBreakJob before ScanerCreate gives 0");
   Check(create(nullptr) == 1, "ScanerCreate gives 1");
   Check(create(nullptr) == 0, "a second ScanerCreate gives 0");
+  setObserver(&CountNotice);
 
   RunRequest request{};
   request.device = 406;
   request.port = 1;
   Check(run(&request, &IgnoreCode) == 0, "ScanerRun of device 406 gives 0");
+  Check(g_notices == 0, "a refused device code sends no notice");
+  request.device = 402;
+  // The runner names a COM port that leads nowhere.
+  const char* missingPort = std::getenv("ZELVANE_TEST_MISSING_PORT");
+  request.port = missingPort != nullptr ? std::atoi(missingPort) : 16;
+  Check(run(&request, &IgnoreCode) == 0, "ScanerRun of a scanner on a missing port gives 0");
+  Check(g_notices == 3, "its notices 1, 8 and 8 reach the status observer");
+  setObserver(nullptr);
   Check(breakJob() == 0, "ScanerBreakJob gives 0");
   // ForwardToOndrell is on in the shipped build: Ondrell answers the queries.
   Check(error() == 0, "ScanerError is Ondrell's 0");
