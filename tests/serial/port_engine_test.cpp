@@ -4,8 +4,8 @@
 
 #include "platform/threads.h"
 #include "serial/com_device_name.h"
-#include "serial/inspectable_serial.h"
 #include "serial/serial_errors.h"
+#include "serial/serial_internals.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
 

@@ -5,7 +5,7 @@
 
 #include "buffers/byte_variant_conversion.h"
 #include "platform/clock.h"
-#include "serial/inspectable_serial.h"
+#include "serial/serial_internals.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
 

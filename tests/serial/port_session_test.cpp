@@ -5,7 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/threads.h"
-#include "serial/inspectable_serial.h"
+#include "serial/serial_internals.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
 
