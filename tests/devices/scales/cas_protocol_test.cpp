@@ -20,16 +20,8 @@ using testing::ScriptedResponder;
 using testing::Text;
 using Steps = std::vector<ScriptedResponder::Step>;
 
-class CasOnLine : public testing::ScaleLineTest {
+class CasOnLine : public testing::OpenScaleTest<CCasAP_1> {
  protected:
-  void SetUp() override {
-    ScaleLineTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    scale.SetComm(&serial);
-    ASSERT_EQ(scale.Open(device.Port()), 1) << scale.GetError();
-  }
-  void TearDown() override { scale.Close(); }
-
   // One ReadWeight against the script; the answer it left.
   int ReadWeight(const Steps& script) {
     device.Read(4096, 20);  // what an earlier exchange left unread
@@ -43,8 +35,6 @@ class CasOnLine : public testing::ScaleLineTest {
   std::string Answer() const { return Text(m_answer); }
   // What the scale received during the last ReadWeight.
   const std::string& Received() const { return m_received; }
-
-  CCasAP_1 scale;
 
  private:
   CChrArr m_answer;

@@ -24,16 +24,12 @@ void ZELVANE_CALL RecordReading(void* reading) {
   g_readings.push_back(*static_cast<const ReadingRecord*>(reading));
 }
 
-class RadwagOnLine : public testing::ScaleLineTest {
+class RadwagOnLine : public testing::OpenScaleTest<CRadwag> {
  protected:
   void SetUp() override {
-    ScaleLineTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    scale.SetComm(&serial);
-    ASSERT_EQ(scale.Open(device.Port()), 1) << scale.GetError();
+    OpenScaleTest::SetUp();
     g_readings.clear();
   }
-  void TearDown() override { scale.Close(); }
 
   std::string ReadLine() {
     CChrArr line;
@@ -56,8 +52,6 @@ class RadwagOnLine : public testing::ScaleLineTest {
     if (!late.empty()) Send(late);
     return weighed;
   }
-
-  CRadwag scale;
 };
 
 TEST_F(RadwagOnLine, LineIsTakenOnceItsLineFeedArrivedAndDumpedWithItsTerminator) {

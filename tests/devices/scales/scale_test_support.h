@@ -44,4 +44,19 @@ class ScaleLineTest : public ::testing::Test {
   CVeduvezid serial;
 };
 
+// The same with a scale protocol opened on the line for each test.
+template <class Scale>
+class OpenScaleTest : public ScaleLineTest {
+ protected:
+  void SetUp() override {
+    ScaleLineTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    scale.SetComm(&serial);
+    ASSERT_EQ(scale.Open(device.Port()), 1) << scale.GetError();
+  }
+  void TearDown() override { scale.Close(); }
+
+  Scale scale;
+};
+
 }  // namespace zelvane::testing
