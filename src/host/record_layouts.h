@@ -37,6 +37,6 @@ static_assert(offsetof(RunRequest, device) == 0);
 static_assert(offsetof(RunRequest, port) == 4);
 static_assert(offsetof(RunRequest, baud) == 8);
 static_assert(offsetof(RunRequest, status_callback) == (sizeof(void*) == 4 ? 36 : 40));
-static_assert(sizeof(void*) != 4 || sizeof(RunRequest) == 40);
+static_assert(sizeof(RunRequest) == (sizeof(void*) == 4 ? 40 : 48));
 
 }  // namespace zelvane

@@ -7,6 +7,8 @@ namespace zelvane::platform {
 
 // Seconds of the wall clock (the serial deadlines count whole seconds).
 std::int64_t WallClockSeconds();
+// The same clock in milliseconds: WallClockSeconds() is this divided by 1000.
+std::int64_t WallClockMilliseconds();
 
 // Milliseconds of a monotonic process clock.
 std::uint64_t TickMilliseconds();

@@ -115,7 +115,8 @@ std::uint32_t LastError();
 // 2 for a missing device, 5 for one that is in use.
 Handle OpenDevice(const char* name, bool overlapped);
 
-// Cancels what is still pending on the port and releases it.
+// Drops output not yet sent, cancels what is still pending on the port and releases
+// it, so that a close never waits for held-back output.
 bool CloseDevice(Handle port);
 
 Event CreateTransferEvent();  // manual reset, not signalled
@@ -132,32 +133,54 @@ bool SetState(Handle port, const Dcb& dcb);  // SetCommState; refuses codes out 
 bool GetTimeouts(Handle port, Timeouts& timeouts);
 bool SetTimeouts(Handle port, const Timeouts& timeouts);
 
-// ReadFile / WriteFile. With a record the transfer may stay pending (false with
-// kErrorIoPending); its event is reset when the transfer starts and signalled when it
-// completes. `count` receives the bytes moved by a transfer that completed at once.
+// ReadFile. With a record the transfer may stay pending (false with kErrorIoPending);
+// its event is reset when the transfer starts and signalled when it completes.
+// `count` receives the bytes moved by a transfer that completed at once.
 bool ReadBytes(Handle port, void* buffer, std::uint32_t length, std::uint32_t* count,
                Overlapped* overlapped);
 bool WriteBytes(Handle port, const void* buffer, std::uint32_t length, std::uint32_t* count,
                 Overlapped* overlapped);
 // GetOverlappedResult: the count of a finished transfer; with `wait`, waits for it.
 bool GetTransferResult(Handle port, Overlapped& overlapped, std::uint32_t& count, bool wait);
-bool CancelTransfers(Handle port);  // CancelIo
+// CancelIoEx for one transfer; collect it with GetTransferResult afterwards.
+bool CancelTransfer(Handle port, Overlapped& overlapped);
 
 bool Purge(Handle port, std::uint32_t flags);        // PurgeComm
 bool ClearErrors(Handle port, QueueStatus& status);  // ClearCommError
 // GetCommModemStatus. Fails with kErrorInvalidFunction on a device without modem
 // lines (a pseudo-terminal): a caller that waits for CTS then sees it off.
+// Neither system offers a change of CTS as something to wait on together with a
+// break (Wine emulates WaitCommEvent by polling), so callers check it periodically.
 bool GetModemStatus(Handle port, std::uint32_t& status);
 
 // Applies the system's default configuration of the named device to the open port
 // (GetDefaultCommConfigA, then SetCommConfig). Nothing to apply on POSIX.
 bool ApplyDefaultConfig(Handle port, const char* name);
 
-// Waiting without burning a processor. Both return within about `milliseconds`:
-// true once the port holds received bytes (or its output is drained), false when the
-// time ran out or the port cannot be waited on (gone, failed); a failed wait still
-// takes its time, so a caller polling in a loop never spins.
-bool WaitReadable(Handle port, std::uint32_t milliseconds);
-bool WaitOutputDrained(Handle port, std::uint32_t milliseconds);
+// A break signal: raised from any thread, it ends the waits below at once, and every
+// later one, until it is cleared. Null when it cannot be made (LastError says why).
+using Signal = struct SignalObject*;
+Signal CreateSignal();
+void DestroySignal(Signal signal);
+void RaiseSignal(Signal signal);
+void ClearSignal(Signal signal);
+// Sleeps until the signal is raised (true) or `milliseconds` passed (false).
+bool WaitSignal(Signal signal, std::uint32_t milliseconds);
+
+// Waiting without burning a processor: each wait sleeps until what it waits for
+// happens, `milliseconds` pass (kInfinite: no limit) or `breakSignal` (may be null) is
+// raised. kFailed means the port cannot be waited on (gone, unplugged, hung up), with
+// the reason in LastError; it is reported at once.
+enum class WaitResult { kReady, kTimedOut, kBroken, kFailed };
+
+// Some systems can only wait for input by reading it: a byte the wait took off the
+// line is stored in `taken` and `tookByte` is set; it belongs before whatever the next
+// read returns.
+WaitResult WaitReadable(Handle port, std::uint32_t milliseconds, Signal breakSignal,
+                        std::uint8_t& taken, bool& tookByte);
+// Until the transmit queue, the port's and the system's, is empty. Where the system
+// keeps output that nothing announces the end of (the driver's or kernel's own queue),
+// its count is checked at growing intervals, from 1 ms up to 100 ms.
+WaitResult WaitOutputDrained(Handle port, std::uint32_t milliseconds, Signal breakSignal);
 
 }  // namespace zelvane::platform::comm

@@ -14,6 +14,12 @@ void CVeduvezid::AttachWindow(platform::WindowHandle window, std::uint32_t messa
 
 void CVeduvezid::RequestBreak() {
   m_bBreak.store(1);
+  m_breakSignal.Raise();
+}
+
+void CVeduvezid::ClearBreak() {
+  m_bBreak.store(0);
+  m_breakSignal.Clear();
 }
 
 void CVeduvezid::PostStatus(int code, std::string_view text, int first, int second) {

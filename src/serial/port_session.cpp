@@ -5,6 +5,7 @@
 #include "buffers/byte_variant_conversion.h"
 #include "platform/clock.h"
 #include "platform/comm.h"
+#include "platform/growing_interval.h"
 #include "platform/message_box.h"
 #include "platform/threads.h"
 #include "serial/com_device_name.h"
@@ -22,11 +23,6 @@ namespace {
 constexpr int kFirstProbedPort = 1;
 constexpr int kLastProbedPort = 16;
 constexpr int kDefaultBufferSize = 1024;
-
-// How long one pass of a waiting loop waits on the port. Short enough that a break
-// raised by the host is seen within a few milliseconds, long enough that a silent
-// line costs next to no processor time.
-constexpr std::uint32_t kWaitSliceMs = 3;
 
 bool IsProbedPort(int port) {
   return port >= kFirstProbedPort && port <= kLastProbedPort;
@@ -51,6 +47,24 @@ bool CVeduvezid::BreakCheck() {
   if (!IsBreakRequested()) return false;
   m_Profile.status = TE_BREAK;
   return true;
+}
+
+bool CVeduvezid::Awaited(comm::WaitResult result) {
+  if (result != comm::WaitResult::kFailed) return true;
+  m_Profile.status = TE_LINK;
+  return false;
+}
+
+// Limits of 0 seconds and above end at the deadline here; the callers that treat 0 as
+// "only what is there now" never wait.
+bool CVeduvezid::AwaitInput(const SessionDeadline& deadline, int seconds) {
+  const std::uint32_t limit = seconds >= 0 ? deadline.MillisecondsLeft() : comm::kInfinite;
+  return Awaited(WaitUntilReadable(m_breakSignal.SliceOf(limit), m_breakSignal.Native()));
+}
+
+bool CVeduvezid::AwaitOutputDrained(const SessionDeadline& deadline, int seconds) {
+  const std::uint32_t limit = seconds >= 0 ? deadline.MillisecondsLeft() : comm::kInfinite;
+  return Awaited(WaitUntilOutputDrained(m_breakSignal.SliceOf(limit), m_breakSignal.Native()));
 }
 
 bool CVeduvezid::ProbePort(int port) {
@@ -250,7 +264,7 @@ int CVeduvezid::WaitOutputDrained(int /*port*/, int seconds) {
   while (GetOutBufferCount() > 0) {
     if (BreakCheck()) return TE_BREAK;
     if (seconds >= 0 && deadline.Passed()) return m_Profile.status = TE_TIMEOUT;
-    WaitUntilOutputDrained(kWaitSliceMs);
+    if (!AwaitOutputDrained(deadline, seconds)) return m_Profile.status;
   }
   return m_Profile.status;
 }
@@ -260,8 +274,10 @@ void CVeduvezid::Pause(double seconds) {
   if (!(milliseconds >= 1.0)) return;
   const std::uint64_t end =
       platform::TickMilliseconds() + static_cast<std::uint64_t>(std::min(milliseconds, 1e15));
-  while (platform::TickMilliseconds() < end) {
-    platform::SleepMs(10);
+  for (std::uint64_t now = platform::TickMilliseconds(); now < end;
+       now = platform::TickMilliseconds()) {
+    m_breakSignal.Sleep(
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(end - now, UINT32_MAX - 1)));
     if (BreakCheck()) return;
   }
 }
@@ -357,7 +373,7 @@ CChrArr CVeduvezid::Receive(int port, int count, int seconds) {
         m_Profile.status = TE_TIMEOUT;
         return result;
       }
-      WaitUntilReadable(kWaitSliceMs);
+      if (!AwaitInput(deadline, seconds)) return result;
     }
   } catch (...) {
     m_Profile.status = TE_NOMEM;
@@ -392,7 +408,7 @@ CChrArr CVeduvezid::ReceiveUntil(int port, std::uint8_t terminator, int maxLengt
     if (seconds == 0) return giveUp(TE_TIMEOUT);
     if (BreakCheck()) return giveUp(TE_BREAK);
     if (seconds > 0 && deadline.Passed()) return giveUp(TE_TIMEOUT);
-    WaitUntilReadable(kWaitSliceMs);
+    if (!AwaitInput(deadline, seconds)) return giveUp(TE_LINK);
   }
 }
 
@@ -415,6 +431,9 @@ int CVeduvezid::Send(int port, const CChrArr& data, int seconds) {
         sent + pieceSize <= data.GetSize() ? data.Mid(sent, pieceSize) : data.Mid(sent);
     if (piece.IsEmpty()) return sent;
     if (m_Profile.ctsFlow > 0) {
+      // CTS cannot be waited for together with a break (see platform/comm.h): the
+      // line is looked at again at growing intervals, the break ending each at once.
+      platform::GrowingInterval checks;
       while (IsCtsOn() == 0) {
         if (seconds > 0 && deadline.Passed()) {
           m_Profile.status = TE_TIMEOUT;
@@ -422,9 +441,7 @@ int CVeduvezid::Send(int port, const CChrArr& data, int seconds) {
           return 0;
         }
         if (BreakCheck()) return 0;
-        // CTS changes are not worth an event wait of their own: a short sleep keeps
-        // the loop off the processor and still sees the line within milliseconds.
-        platform::SleepMs(kWaitSliceMs);
+        m_breakSignal.Sleep(checks.Next());
       }
     }
     const platform::ByteVariant bytes = ToVariant(piece);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/clock.h"
@@ -16,6 +17,14 @@ class SessionDeadline {
       : m_lastSecond(platform::WallClockSeconds() + (seconds > 0 ? seconds : 0)) {}
 
   bool Passed() const { return platform::WallClockSeconds() > m_lastSecond; }
+
+  // Milliseconds until Passed() turns true, at least 1 while it is false.
+  std::uint32_t MillisecondsLeft() const {
+    const std::int64_t end = (m_lastSecond + 1) * 1000;
+    const std::int64_t now = platform::WallClockMilliseconds();
+    if (Passed()) return 0;
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(end - now, 1, INT32_MAX));
+  }
 
  private:
   std::int64_t m_lastSecond;

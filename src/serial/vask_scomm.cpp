@@ -208,7 +208,7 @@ std::uint32_t CVask_SComm::Transfer(std::uint32_t* count, comm::Overlapped* over
   const std::uint32_t waitError = comm::LastError();
   // The record and the buffer are the caller's stack: the cancelled transfer must be
   // over before they go.
-  comm::CancelTransfers(m_hComm);
+  comm::CancelTransfer(m_hComm, ownRecord);
   std::uint32_t abandoned = 0;
   comm::GetTransferResult(m_hComm, ownRecord, abandoned, true);
   return Store(waited == comm::kWaitTimeout ? comm::kErrorTimeout : waitError);
@@ -479,12 +479,22 @@ int CVask_SComm::IsCtsOn() {
   return (status & comm::kModemCtsOn) != 0 ? 1 : 0;
 }
 
-bool CVask_SComm::WaitUntilReadable(std::uint32_t milliseconds) const {
-  return comm::WaitReadable(m_hComm, milliseconds);
+comm::WaitResult CVask_SComm::WaitUntilReadable(std::uint32_t milliseconds,
+                                                comm::Signal breakSignal) {
+  std::uint8_t taken = 0;
+  bool tookByte = false;
+  const comm::WaitResult result =
+      comm::WaitReadable(m_hComm, milliseconds, breakSignal, taken, tookByte);
+  if (tookByte) {
+    m_InBuffer.push_back(taken);
+    m_nInBufferCount = static_cast<std::int16_t>(std::min(m_InBuffer.size(), kMaxHeldInput));
+  }
+  return result;
 }
 
-bool CVask_SComm::WaitUntilOutputDrained(std::uint32_t milliseconds) const {
-  return comm::WaitOutputDrained(m_hComm, milliseconds);
+comm::WaitResult CVask_SComm::WaitUntilOutputDrained(std::uint32_t milliseconds,
+                                                     comm::Signal breakSignal) const {
+  return comm::WaitOutputDrained(m_hComm, milliseconds, breakSignal);
 }
 
 }  // namespace zelvane

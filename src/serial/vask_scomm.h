@@ -85,10 +85,12 @@ class CVask_SComm {
   // m_nHandshaking from the CTS flow, RTS mode and XON/XOFF settings; see the .cpp.
   void DeriveHandshaking();
 
-  // Short waits on the open port for the polling loops of the sessions; they take
-  // their time even without a port, so a loop around them never spins.
-  bool WaitUntilReadable(std::uint32_t milliseconds) const;
-  bool WaitUntilOutputDrained(std::uint32_t milliseconds) const;
+  // Sleep on the open port until input arrives (a byte the wait took is held like
+  // polled input) or its output has drained, the time is up or `breakSignal` comes.
+  platform::comm::WaitResult WaitUntilReadable(std::uint32_t milliseconds,
+                                               platform::comm::Signal breakSignal);
+  platform::comm::WaitResult WaitUntilOutputDrained(std::uint32_t milliseconds,
+                                                    platform::comm::Signal breakSignal) const;
 
   int m_nSio_Error = 0;
   int m_nCommPort = 1;

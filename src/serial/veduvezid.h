@@ -7,8 +7,10 @@
 #include "buffers/chr_arr.h"
 #include "platform/byte_variant.h"
 #include "platform/window_message.h"
+#include "serial/break_signal.h"
 #include "serial/port_profile.h"
 #include "serial/serial_errors.h"
+#include "serial/session_deadline.h"
 #include "serial/vask_scomm.h"
 #include "zelvane.h"
 
@@ -26,11 +28,12 @@ extern int g_nProbeError;
 // deadlines in whole seconds and interruptible by the break flag.
 //
 // Every session operation reports through the profile's status (0 or a TE_* code;
-// read it with CheckStatus). Waiting operations wait on the port a few milliseconds
-// at a time, so that an arriving byte or a break is seen at once without keeping a
-// processor busy. Time limits are whole seconds: above 0 a limit, 0 only what is there
-// now, below 0 no limit (each operation says which apply). All port operations run on
-// the thread of the running device job; only the break flag is raised from another.
+// read it with CheckStatus). Waiting operations sleep on the port until a byte comes,
+// the output drains, the deadline passes or the host breaks the job, so that each is
+// seen at once without keeping a processor busy; a line lost during a wait (the device
+// unplugged) ends it with TE_LINK. Time limits are whole seconds: above 0 a limit, 0 only what is
+// there now, below 0 no limit (each operation says which apply). All port operations run on the
+// thread of the running device job; only the break flag is raised from another.
 class CVeduvezid : public CVask_SComm {
  public:
   CVeduvezid() = default;
@@ -122,11 +125,16 @@ class CVeduvezid : public CVask_SComm {
   const PortProfile& Profile() const { return m_Profile; }
 
  protected:
-  void ClearBreak() { m_bBreak.store(0); }
+  void ClearBreak();
 
  private:
   // A yield, then the break flag; when it is raised the status becomes TE_BREAK.
   bool BreakCheck();
+  // Sleep until input arrives or output drained, the deadline of `seconds` passes
+  // (none below 0) or the break comes. False when the line is lost: status TE_LINK.
+  bool AwaitInput(const SessionDeadline& deadline, int seconds);
+  bool AwaitOutputDrained(const SessionDeadline& deadline, int seconds);
+  bool Awaited(platform::comm::WaitResult result);
   // The profile's speed, parity, data bits and stop bits as the engine's settings.
   void ApplyProfileSettings();
   // The profile's six line settings as the engine's fields.
@@ -140,6 +148,7 @@ class CVeduvezid : public CVask_SComm {
   std::atomic<platform::WindowHandle> m_hNotifyWnd{nullptr};
   std::atomic<std::uint32_t> m_nNotifyMsg{0};
   std::atomic<std::uint8_t> m_bBreak{0};
+  BreakSignal m_breakSignal;
   CChrArr m_Pending;  // taken from the engine, not yet returned to a caller
   PortProfile m_Profile;
   std::atomic<StatusCallback> m_pfnNotify{nullptr};

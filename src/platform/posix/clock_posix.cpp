@@ -4,8 +4,14 @@
 
 namespace zelvane::platform {
 
+std::int64_t WallClockMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 std::int64_t WallClockSeconds() {
-  return static_cast<std::int64_t>(::time(nullptr));
+  return WallClockMilliseconds() / 1000;
 }
 
 std::uint64_t TickMilliseconds() {

@@ -11,6 +11,7 @@
 //   see it off, which is the honest answer for a line without modem signals.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -28,6 +29,7 @@
 
 #include "platform/clock.h"
 #include "platform/comm.h"
+#include "platform/growing_interval.h"
 #include "platform/threads.h"
 
 namespace zelvane::platform::comm {
@@ -145,7 +147,58 @@ struct PortObject {
   PendingRead pending;
 };
 
+struct SignalObject {
+  int fd;  // an eventfd, readable while raised
+};
+
 namespace {
+
+// A time limit of a wait on the monotonic clock; kInfinite has none.
+struct Deadline {
+  explicit Deadline(std::uint32_t milliseconds) : at(DeadlineAfter(milliseconds)) {}
+  bool Passed() const { return at != UINT64_MAX && NowMs() >= at; }
+  int PollTimeout() const { return at == UINT64_MAX ? -1 : RemainingMs(at); }
+  // This limit or `milliseconds` from now, whichever comes first.
+  Deadline Sooner(std::uint32_t milliseconds) const {
+    Deadline sooner(milliseconds);
+    if (at < sooner.at) sooner.at = at;
+    return sooner;
+  }
+  std::uint64_t at;
+};
+
+// One wait on the port together with the break signal.
+class PortPoll {
+ public:
+  PortPoll(const PortObject& port, Signal breakSignal)
+      : m_watched{{port.fd, 0, 0}, {breakSignal != nullptr ? breakSignal->fd : -1, POLLIN, 0}} {}
+
+  // The port's entry: set the events to wait for, read what happened.
+  pollfd& Port() { return m_watched[0]; }
+
+  // kReady once the port reports one of its events, kBroken on the signal, kFailed
+  // when the port hung up or failed.
+  WaitResult Wait(const Deadline& deadline) {
+    for (;;) {
+      const int ready = ::poll(m_watched, 2, deadline.PollTimeout());
+      if (ready < 0) {
+        if (errno == EINTR) continue;
+        FailErrno();
+        return WaitResult::kFailed;
+      }
+      if (ready == 0) return WaitResult::kTimedOut;
+      if ((m_watched[1].revents & POLLIN) != 0) return WaitResult::kBroken;
+      if ((m_watched[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        Fail(kErrorDeviceNotConnected);
+        return WaitResult::kFailed;
+      }
+      if ((m_watched[0].revents & m_watched[0].events) != 0) return WaitResult::kReady;
+    }
+  }
+
+ private:
+  pollfd m_watched[2];
+};
 
 // "COM9" and "\\.\COM10" name COM port 9 and 10; anything else is a path.
 std::string DevicePath(const char* name) {
@@ -410,6 +463,10 @@ Handle OpenDevice(const char* name, bool /*overlapped: every port here can wait*
 bool CloseDevice(Handle port) {
   if (port == nullptr) return Fail(kErrorInvalidHandle);
   if (port->readPending) FinishPendingRead(*port, kErrorOperationAborted);
+  // Output held back by flow control would make close() wait for the terminal's
+  // closing delay (30 s by default).
+  port->transmitQueue.clear();
+  ::tcflush(port->fd, TCOFLUSH);
   // The exclusive mode belongs to the terminal, not to this descriptor: it would
   // outlive the close and keep the next user out.
   ::ioctl(port->fd, TIOCNXCL);
@@ -567,9 +624,11 @@ bool GetTransferResult(Handle port, Overlapped& overlapped, std::uint32_t& count
   return error == kErrorSuccess || Fail(error);
 }
 
-bool CancelTransfers(Handle port) {
+bool CancelTransfer(Handle port, Overlapped& overlapped) {
   if (port == nullptr) return Fail(kErrorInvalidHandle);
-  if (port->readPending) FinishPendingRead(*port, kErrorOperationAborted);
+  if (port->readPending && port->pending.overlapped == &overlapped) {
+    FinishPendingRead(*port, kErrorOperationAborted);
+  }
   return true;
 }
 
@@ -614,74 +673,102 @@ bool ApplyDefaultConfig(Handle port, const char*) {
   return port != nullptr || Fail(kErrorInvalidHandle);
 }
 
-bool WaitReadable(Handle port, std::uint32_t milliseconds) {
-  const std::uint64_t deadline = DeadlineAfter(milliseconds);
-  if (port == nullptr) {
-    SleepUntil(deadline);
-    return Fail(kErrorInvalidHandle);
+Signal CreateSignal() {
+  const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (fd < 0) {
+    FailErrno();
+    return nullptr;
+  }
+  auto* signal = new (std::nothrow) SignalObject{fd};
+  if (signal == nullptr) {
+    ::close(fd);
+    Fail(kErrorNotEnoughMemory);
+  }
+  return signal;
+}
+
+void DestroySignal(Signal signal) {
+  if (signal == nullptr) return;
+  ::close(signal->fd);
+  delete signal;
+}
+
+void RaiseSignal(Signal signal) {
+  if (signal == nullptr) return;
+  const std::uint64_t one = 1;
+  // A counter already at its limit is raised anyway, so a failed write changes nothing.
+  [[maybe_unused]] const ssize_t written = ::write(signal->fd, &one, sizeof(one));
+}
+
+void ClearSignal(Signal signal) {
+  if (signal == nullptr) return;
+  std::uint64_t count = 0;
+  [[maybe_unused]] const ssize_t taken = ::read(signal->fd, &count, sizeof(count));
+}
+
+bool WaitSignal(Signal signal, std::uint32_t milliseconds) {
+  const Deadline deadline(milliseconds);
+  if (signal == nullptr) {
+    SleepUntil(deadline.at);
+    return false;
   }
   for (;;) {
-    pollfd watched{port->fd, POLLIN, 0};
-    if (!port->transmitQueue.empty()) watched.events |= POLLOUT;
-    const int ready = ::poll(&watched, 1, deadline == UINT64_MAX ? -1 : RemainingMs(deadline));
-    if (ready == 0) return false;
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      SleepUntil(deadline);
-      return Fail(SystemErrorOf(error));
-    }
-    // A hung-up line polls ready for ever: take what is left, else sit the time out.
-    if ((watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-      if (BytesReceived(port->fd) > 0) return true;
-      SleepUntil(deadline);
-      return Fail(kErrorDeviceNotConnected);
-    }
-    if ((watched.revents & POLLIN) != 0) return true;
-    if ((watched.revents & POLLOUT) != 0) PushTransmitQueue(*port);
+    pollfd watched{signal->fd, POLLIN, 0};
+    const int ready = ::poll(&watched, 1, deadline.PollTimeout());
+    if (ready > 0) return true;
+    if (ready == 0 || errno != EINTR) return false;
   }
 }
 
-bool WaitOutputDrained(Handle port, std::uint32_t milliseconds) {
-  const std::uint64_t deadline = DeadlineAfter(milliseconds);
+WaitResult WaitReadable(Handle port, std::uint32_t milliseconds, Signal breakSignal,
+                        std::uint8_t& /*taken*/, bool& tookByte) {
+  tookByte = false;
   if (port == nullptr) {
-    SleepUntil(deadline);
-    return Fail(kErrorInvalidHandle);
+    Fail(kErrorInvalidHandle);
+    return WaitResult::kFailed;
   }
+  const Deadline deadline(milliseconds);
   for (;;) {
-    if (!PushTransmitQueue(*port)) {
-      SleepUntil(deadline);
-      return false;
+    PortPoll poll(*port, breakSignal);
+    poll.Port().events = port->transmitQueue.empty() ? POLLIN : POLLIN | POLLOUT;
+    const WaitResult result = poll.Wait(deadline);
+    if (result != WaitResult::kReady) {
+      // A hung-up line may still hold what came before the end.
+      if (result == WaitResult::kFailed && BytesReceived(port->fd) > 0) return WaitResult::kReady;
+      return result;
     }
-    if (port->transmitQueue.empty()) {
-      int kernelOutput = 0;
-      if (::ioctl(port->fd, TIOCOUTQ, &kernelOutput) != 0) {
-        const int error = errno;
-        SleepUntil(deadline);
-        return Fail(SystemErrorOf(error));
-      }
-      if (kernelOutput == 0) return true;
-    }
-    const int left = RemainingMs(deadline);
-    if (left == 0) return false;
-    if (port->transmitQueue.empty()) {
-      // The kernel's queue cannot be polled for; at serial speeds a byte takes about
-      // a millisecond, so that is the step.
-      SleepMs(1);
+    if ((poll.Port().revents & POLLIN) != 0) return WaitResult::kReady;
+    PushTransmitQueue(*port);
+  }
+}
+
+WaitResult WaitOutputDrained(Handle port, std::uint32_t milliseconds, Signal breakSignal) {
+  if (port == nullptr) {
+    Fail(kErrorInvalidHandle);
+    return WaitResult::kFailed;
+  }
+  const Deadline deadline(milliseconds);
+  GrowingInterval checks;
+  for (;;) {
+    if (!PushTransmitQueue(*port)) return WaitResult::kFailed;
+    PortPoll poll(*port, breakSignal);
+    if (!port->transmitQueue.empty()) {
+      // Our queue waits for room in the kernel's, which poll announces.
+      poll.Port().events = POLLOUT;
+      const WaitResult result = poll.Wait(deadline);
+      if (result != WaitResult::kReady) return result;
       continue;
     }
-    pollfd writable{port->fd, POLLOUT, 0};
-    const int ready = ::poll(&writable, 1, deadline == UINT64_MAX ? -1 : left);
-    if (ready < 0 && errno != EINTR) {
-      const int error = errno;
-      SleepUntil(deadline);
-      return Fail(SystemErrorOf(error));
+    int kernelOutput = 0;
+    if (::ioctl(port->fd, TIOCOUTQ, &kernelOutput) != 0) {
+      FailErrno();
+      return WaitResult::kFailed;
     }
-    if (ready > 0 && (writable.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-      port->transmitQueue.clear();
-      SleepUntil(deadline);
-      return Fail(kErrorDeviceNotConnected);
-    }
+    if (kernelOutput == 0) return WaitResult::kReady;
+    // Nothing announces that the kernel's queue has emptied: look again after a
+    // while, still ending at once on a break or a hang-up.
+    const WaitResult result = poll.Wait(deadline.Sooner(checks.Next()));
+    if (result != WaitResult::kTimedOut || deadline.Passed()) return result;
   }
 }
 

@@ -1,9 +1,13 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <new>
+#include <vector>
 
 #include "platform/comm.h"
+#include "platform/growing_interval.h"
 
 namespace zelvane::platform::comm {
 
@@ -13,12 +17,116 @@ static_assert(offsetof(Overlapped, InternalHigh) == offsetof(OVERLAPPED, Interna
 static_assert(offsetof(Overlapped, Offset) == offsetof(OVERLAPPED, Offset));
 static_assert(offsetof(Overlapped, hEvent) == offsetof(OVERLAPPED, hEvent));
 
+namespace {
+
+bool Fail(DWORD code) {
+  ::SetLastError(code);
+  return false;
+}
+
+// The transmit queue of a port: bytes handed over by WriteBytes go out through one
+// overlapped write at a time, so that no caller ever waits for the line. The write in
+// flight owns its buffer and record until it has completed or was cancelled and
+// collected.
+class TransmitQueue {
+ public:
+  ~TransmitQueue() {
+    if (m_record.hEvent != nullptr) ::CloseHandle(m_record.hEvent);
+  }
+
+  bool Prepare() {
+    if (m_record.hEvent == nullptr) m_record.hEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return m_record.hEvent != nullptr;
+  }
+
+  // Queues the bytes and starts a write when none is in flight.
+  bool Add(HANDLE file, const void* bytes, DWORD length) {
+    const auto* first = static_cast<const std::uint8_t*>(bytes);
+    try {
+      m_waiting.insert(m_waiting.end(), first, first + length);
+    } catch (const std::bad_alloc&) {
+      return Fail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return Pump(file);
+  }
+
+  // Collects a finished write and starts the next. False when the port refused output;
+  // what it refused is dropped, as nothing could ever send it.
+  bool Pump(HANDLE file) {
+    if (m_writing) {
+      DWORD moved = 0;
+      if (!::GetOverlappedResult(file, &m_record, &moved, FALSE)) {
+        return ::GetLastError() == ERROR_IO_INCOMPLETE || Drop();
+      }
+      m_writing = false;
+      // A write cut short (by a write time-out of the system) sends its rest first.
+      m_inFlight.erase(m_inFlight.begin(),
+                       m_inFlight.begin() + std::min<std::size_t>(moved, m_inFlight.size()));
+      m_waiting.insert(m_waiting.begin(), m_inFlight.begin(), m_inFlight.end());
+      m_inFlight.clear();
+    }
+    if (m_waiting.empty()) return true;
+    m_inFlight.swap(m_waiting);
+    const HANDLE done = m_record.hEvent;
+    m_record = OVERLAPPED{};
+    m_record.hEvent = done;
+    ::ResetEvent(done);
+    // Completed at once or not, the record tells; the next call collects it.
+    if (!::WriteFile(file, m_inFlight.data(), static_cast<DWORD>(m_inFlight.size()), nullptr,
+                     &m_record) &&
+        ::GetLastError() != ERROR_IO_PENDING) {
+      return Drop();
+    }
+    m_writing = true;
+    return true;
+  }
+
+  // Cancels the write in flight and forgets everything queued.
+  void Discard(HANDLE file) {
+    if (m_writing) {
+      ::CancelIoEx(file, &m_record);
+      DWORD ignored = 0;
+      ::GetOverlappedResult(file, &m_record, &ignored, TRUE);
+      m_writing = false;
+    }
+    m_inFlight.clear();
+    m_waiting.clear();
+  }
+
+  bool Writing() const { return m_writing; }
+  HANDLE WriteDone() const { return m_record.hEvent; }
+  std::size_t Size() const { return m_inFlight.size() + m_waiting.size(); }
+
+ private:
+  bool Drop() {
+    const DWORD error = ::GetLastError();
+    m_writing = false;
+    m_inFlight.clear();
+    m_waiting.clear();
+    return Fail(error);
+  }
+
+  OVERLAPPED m_record{};
+  bool m_writing = false;
+  std::vector<std::uint8_t> m_inFlight;
+  std::vector<std::uint8_t> m_waiting;
+};
+
+}  // namespace
+
 struct PortObject {
   HANDLE file = INVALID_HANDLE_VALUE;
-  // For the waits of WaitReadable and WaitOutputDrained; made on first use.
+  TransmitQueue output;
+  // For the one-byte read of WaitReadable; made on first use.
   HANDLE waitEvent = nullptr;
-  // The read time-outs last set say that a read returns at once with what has come.
+  // The read time-outs last set by the caller, which WaitReadable puts back.
+  COMMTIMEOUTS timeouts{};
+  // They say that a read returns at once with what has come.
   bool readsReturnAtOnce = false;
+};
+
+struct SignalObject {
+  HANDLE event;  // manual reset: stays signalled until cleared
 };
 
 namespace {
@@ -27,56 +135,44 @@ OVERLAPPED* SystemRecord(Overlapped* overlapped) {
   return reinterpret_cast<OVERLAPPED*>(overlapped);
 }
 
-bool Fail(DWORD code) {
-  ::SetLastError(code);
-  return false;
-}
-
-enum class CommWait { kHappened, kTimedOut, kFailed };
-
-// Waits up to `milliseconds` for one of `events` with an overlapped WaitCommEvent. A
-// wait that timed out is cancelled and collected before its record goes out of scope,
-// so nothing is left pending on the port (a pending wait would also make the next
-// open of the port fail after CloseHandle).
-//
-// The events are added to the port's mask and stay there. An event recorded for the
-// other kind of wait only ends one wait early; the callers check the queue counts.
-// (Under Wine 8 a pending WaitCommEvent costs processor time of its own, as Wine
-// polls the device for it; Windows does not.)
-CommWait WaitForCommEvent(PortObject& port, DWORD events, DWORD milliseconds) {
-  DWORD mask = 0;
-  if (!::GetCommMask(port.file, &mask)) return CommWait::kFailed;
-  if ((mask & events) != events && !::SetCommMask(port.file, mask | events)) {
-    return CommWait::kFailed;
-  }
-  if (port.waitEvent == nullptr) {
-    port.waitEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (port.waitEvent == nullptr) return CommWait::kFailed;
-  }
-  OVERLAPPED record{};
-  record.hEvent = port.waitEvent;
-  DWORD happened = 0;
-  if (::WaitCommEvent(port.file, &happened, &record)) return CommWait::kHappened;
-  if (::GetLastError() != ERROR_IO_PENDING) return CommWait::kFailed;
-  const DWORD waited = ::WaitForSingleObject(port.waitEvent, milliseconds);
-  if (waited != WAIT_OBJECT_0) ::CancelIoEx(port.file, &record);
-  DWORD ignored = 0;
-  ::GetOverlappedResult(port.file, &record, &ignored, TRUE);
-  if (waited == WAIT_OBJECT_0) return CommWait::kHappened;
-  return waited == WAIT_TIMEOUT ? CommWait::kTimedOut : CommWait::kFailed;
-}
-
 bool QueueCounts(PortObject& port, COMSTAT& counts) {
   DWORD errors = 0;
   return ::ClearCommError(port.file, &errors, &counts) != FALSE;
 }
 
-// A wait that cannot be done still takes its time, so that callers polling in a loop
-// do not spin.
-bool SitOut(DWORD milliseconds) {
-  const DWORD error = ::GetLastError();
-  if (milliseconds != INFINITE) ::Sleep(milliseconds);
-  return Fail(error);
+// Marks a caller's record as completed with `count` bytes, as the system would.
+void CompleteRecord(Overlapped* overlapped, std::uint32_t count) {
+  if (overlapped == nullptr) return;
+  overlapped->Internal = ERROR_SUCCESS;
+  overlapped->InternalHigh = count;
+  if (overlapped->hEvent != nullptr) ::SetEvent(overlapped->hEvent);
+}
+
+// A time limit of a wait on the tick count; INFINITE has none.
+class Deadline {
+ public:
+  explicit Deadline(DWORD milliseconds)
+      : m_at(milliseconds == INFINITE ? UINT64_MAX : ::GetTickCount64() + milliseconds) {}
+  DWORD Left() const {
+    if (m_at == UINT64_MAX) return INFINITE;
+    const ULONGLONG now = ::GetTickCount64();
+    return now >= m_at ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(m_at - now, INFINITE - 1));
+  }
+
+ private:
+  ULONGLONG m_at;
+};
+
+// Waits for `event` or the break signal; the result as the port waits report it.
+WaitResult WaitForEventOrBreak(HANDLE event, Signal breakSignal, DWORD milliseconds) {
+  HANDLE handles[2] = {event, breakSignal != nullptr ? breakSignal->event : nullptr};
+  const DWORD count = handles[1] != nullptr ? 2 : 1;
+  switch (::WaitForMultipleObjects(count, handles, FALSE, milliseconds)) {
+    case WAIT_OBJECT_0: return WaitResult::kReady;
+    case WAIT_OBJECT_0 + 1: return WaitResult::kBroken;
+    case WAIT_TIMEOUT: return WaitResult::kTimedOut;
+    default: return WaitResult::kFailed;
+  }
 }
 
 }  // namespace
@@ -96,12 +192,22 @@ Handle OpenDevice(const char* name, bool overlapped) {
     return nullptr;
   }
   port->file = file;
+  if (!port->output.Prepare()) {
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(file);
+    delete port;
+    Fail(error);
+    return nullptr;
+  }
   return port;
 }
 
 bool CloseDevice(Handle port) {
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  ::CancelIo(port->file);
+  // Held-back output would otherwise keep the close waiting for the line.
+  port->output.Discard(port->file);
+  ::PurgeComm(port->file, PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR);
+  ::CancelIoEx(port->file, nullptr);
   const BOOL closed = ::CloseHandle(port->file);
   const DWORD error = ::GetLastError();
   if (port->waitEvent != nullptr) ::CloseHandle(port->waitEvent);
@@ -192,6 +298,7 @@ bool SetTimeouts(Handle port, const Timeouts& timeouts) {
                       timeouts.ReadTotalTimeoutConstant, timeouts.WriteTotalTimeoutMultiplier,
                       timeouts.WriteTotalTimeoutConstant};
   if (!::SetCommTimeouts(port->file, &system)) return false;
+  port->timeouts = system;
   port->readsReturnAtOnce = timeouts.ReadIntervalTimeout == MAXDWORD &&
                             timeouts.ReadTotalTimeoutMultiplier == 0 &&
                             timeouts.ReadTotalTimeoutConstant == 0;
@@ -210,11 +317,7 @@ bool ReadBytes(Handle port, void* buffer, std::uint32_t length, std::uint32_t* c
     if (!QueueCounts(*port, counts)) return false;
     if (counts.cbInQue < length) length = counts.cbInQue;
     if (length == 0) {
-      if (overlapped != nullptr) {
-        overlapped->Internal = ERROR_SUCCESS;
-        overlapped->InternalHigh = 0;
-        if (overlapped->hEvent != nullptr) ::SetEvent(overlapped->hEvent);
-      }
+      CompleteRecord(overlapped, 0);
       return true;
     }
   }
@@ -228,10 +331,10 @@ bool WriteBytes(Handle port, const void* buffer, std::uint32_t length, std::uint
                 Overlapped* overlapped) {
   if (count != nullptr) *count = 0;
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  DWORD moved = 0;
-  const BOOL done = ::WriteFile(port->file, buffer, length, &moved, SystemRecord(overlapped));
-  if (count != nullptr) *count = moved;
-  return done != FALSE;
+  if (!port->output.Add(port->file, buffer, length)) return false;
+  if (count != nullptr) *count = length;
+  CompleteRecord(overlapped, length);
+  return true;
 }
 
 bool GetTransferResult(Handle port, Overlapped& overlapped, std::uint32_t& count, bool wait) {
@@ -243,25 +346,37 @@ bool GetTransferResult(Handle port, Overlapped& overlapped, std::uint32_t& count
   return done != FALSE;
 }
 
-bool CancelTransfers(Handle port) {
+bool CancelTransfer(Handle port, Overlapped& overlapped) {
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  return ::CancelIo(port->file) != FALSE;
+  return ::CancelIoEx(port->file, SystemRecord(&overlapped)) != FALSE;
 }
 
 bool Purge(Handle port, std::uint32_t flags) {
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  // The transmit queue is ours: clearing output drops it, the write in flight too.
+  if ((flags & kPurgeTxClear) != 0) {
+    port->output.Discard(port->file);
+    flags |= PURGE_TXABORT;
+  }
   return ::PurgeComm(port->file, flags) != FALSE;
 }
 
 bool ClearErrors(Handle port, QueueStatus& status) {
   status = QueueStatus{};
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  port->output.Pump(port->file);
   DWORD errors = 0;
   COMSTAT counts{};
   if (!::ClearCommError(port->file, &errors, &counts)) return false;
   status.errors = errors;
   status.inQueue = counts.cbInQue;
+  // Windows counts a pending write in its queue, Wine only what the kernel holds.
   status.outQueue = counts.cbOutQue;
+  if (port->output.Writing()) {
+    status.outQueue = std::max<std::uint32_t>(
+        status.outQueue,
+        static_cast<std::uint32_t>(std::min<std::size_t>(port->output.Size(), MAXDWORD)));
+  }
   return true;
 }
 
@@ -285,32 +400,138 @@ bool ApplyDefaultConfig(Handle port, const char* name) {
   return ::SetCommConfig(port->file, &config, size) != FALSE;
 }
 
-bool WaitReadable(Handle port, std::uint32_t milliseconds) {
-  if (port == nullptr) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return SitOut(milliseconds);
+Signal CreateSignal() {
+  const HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (event == nullptr) return nullptr;
+  auto* signal = new (std::nothrow) SignalObject{event};
+  if (signal == nullptr) {
+    ::CloseHandle(event);
+    Fail(ERROR_NOT_ENOUGH_MEMORY);
   }
-  COMSTAT counts{};
-  if (!QueueCounts(*port, counts)) return SitOut(milliseconds);
-  if (counts.cbInQue > 0) return true;
-  if (WaitForCommEvent(*port, EV_RXCHAR, milliseconds) == CommWait::kFailed) {
-    return SitOut(milliseconds);
-  }
-  return QueueCounts(*port, counts) && counts.cbInQue > 0;
+  return signal;
 }
 
-bool WaitOutputDrained(Handle port, std::uint32_t milliseconds) {
+void DestroySignal(Signal signal) {
+  if (signal == nullptr) return;
+  ::CloseHandle(signal->event);
+  delete signal;
+}
+
+void RaiseSignal(Signal signal) {
+  if (signal != nullptr) ::SetEvent(signal->event);
+}
+
+void ClearSignal(Signal signal) {
+  if (signal != nullptr) ::ResetEvent(signal->event);
+}
+
+bool WaitSignal(Signal signal, std::uint32_t milliseconds) {
+  if (signal == nullptr) {
+    ::Sleep(milliseconds);
+    return false;
+  }
+  return ::WaitForSingleObject(signal->event, milliseconds) == WAIT_OBJECT_0;
+}
+
+namespace {
+
+// Waiting for input by reading one byte: an overlapped read waits in the system's
+// own event loop, where WaitCommEvent is polled by Wine (a busy processor on a silent
+// line). The read's time-out is the wait's limit; the wait itself allows a margin
+// beyond it and cancels the read when the break comes first. Either way the read is
+// over before its record goes, and a byte that arrived during the cancel is kept.
+WaitResult WaitForOneByte(PortObject& port, DWORD milliseconds, Signal breakSignal,
+                          std::uint8_t& taken, bool& tookByte) {
+  // {0, 0, N}: wait up to N ms for the byte (0: without limit).
+  COMMTIMEOUTS oneByte = port.timeouts;
+  oneByte.ReadIntervalTimeout = 0;
+  oneByte.ReadTotalTimeoutMultiplier = 0;
+  oneByte.ReadTotalTimeoutConstant = milliseconds == INFINITE ? 0 : milliseconds;
+  if (!::SetCommTimeouts(port.file, &oneByte)) return WaitResult::kFailed;
+
+  constexpr DWORD kMarginMs = 50;
+  OVERLAPPED record{};
+  record.hEvent = port.waitEvent;
+  DWORD moved = 0;
+  WaitResult result = WaitResult::kReady;
+  DWORD error = ERROR_SUCCESS;
+  if (!::ReadFile(port.file, &taken, 1, nullptr, &record)) {
+    error = ::GetLastError();
+    if (error == ERROR_IO_PENDING) {
+      result = WaitForEventOrBreak(port.waitEvent, breakSignal,
+                                   milliseconds == INFINITE ? INFINITE : milliseconds + kMarginMs);
+      if (result != WaitResult::kReady) ::CancelIoEx(port.file, &record);
+      error = ::GetOverlappedResult(port.file, &record, &moved, TRUE) ? ERROR_SUCCESS
+                                                                      : ::GetLastError();
+    }
+  } else {
+    ::GetOverlappedResult(port.file, &record, &moved, TRUE);
+  }
+  ::SetCommTimeouts(port.file, &port.timeouts);
+  tookByte = moved == 1;
+  if (tookByte) return WaitResult::kReady;
+  if (result != WaitResult::kReady) return result;
+  // A time-out: Windows completes the read with no byte, Wine fails it.
+  if (error == ERROR_SUCCESS || error == ERROR_TIMEOUT || error == ERROR_OPERATION_ABORTED) {
+    return WaitResult::kTimedOut;
+  }
+  ::SetLastError(error);
+  return WaitResult::kFailed;
+}
+
+}  // namespace
+
+// A long wait is made of reads of at most a second, with a look at the port's queue
+// before each: Wine leaves a read pending until its time-out when the line hangs up
+// while it waits (a device unplugged), but asking for the queue of such a line fails.
+WaitResult WaitReadable(Handle port, std::uint32_t milliseconds, Signal breakSignal,
+                        std::uint8_t& taken, bool& tookByte) {
+  tookByte = false;
   if (port == nullptr) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return SitOut(milliseconds);
+    Fail(ERROR_INVALID_HANDLE);
+    return WaitResult::kFailed;
   }
-  COMSTAT counts{};
-  if (!QueueCounts(*port, counts)) return SitOut(milliseconds);
-  if (counts.cbOutQue == 0) return true;
-  if (WaitForCommEvent(*port, EV_TXEMPTY, milliseconds) == CommWait::kFailed) {
-    return SitOut(milliseconds);
+  if (port->waitEvent == nullptr) {
+    port->waitEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (port->waitEvent == nullptr) return WaitResult::kFailed;
   }
-  return QueueCounts(*port, counts) && counts.cbOutQue == 0;
+  constexpr DWORD kLongestReadMs = 1000;
+  const Deadline deadline(milliseconds);
+  for (;;) {
+    COMSTAT counts{};
+    if (!QueueCounts(*port, counts)) return WaitResult::kFailed;
+    if (counts.cbInQue > 0) return WaitResult::kReady;
+    const DWORD left = deadline.Left();
+    if (left == 0) return WaitResult::kTimedOut;
+    const WaitResult result =
+        WaitForOneByte(*port, std::min(left, kLongestReadMs), breakSignal, taken, tookByte);
+    if (result != WaitResult::kTimedOut) return result;
+  }
+}
+
+WaitResult WaitOutputDrained(Handle port, std::uint32_t milliseconds, Signal breakSignal) {
+  if (port == nullptr) {
+    Fail(ERROR_INVALID_HANDLE);
+    return WaitResult::kFailed;
+  }
+  const Deadline deadline(milliseconds);
+  GrowingInterval checks;
+  for (;;) {
+    if (!port->output.Pump(port->file)) return WaitResult::kFailed;
+    if (port->output.Writing()) {
+      const WaitResult result =
+          WaitForEventOrBreak(port->output.WriteDone(), breakSignal, deadline.Left());
+      if (result != WaitResult::kReady) return result;
+      continue;
+    }
+    COMSTAT counts{};
+    if (!QueueCounts(*port, counts)) return WaitResult::kFailed;
+    if (counts.cbOutQue == 0) return WaitResult::kReady;
+    // What the driver (or under Wine the kernel) still holds announces nothing.
+    const DWORD left = deadline.Left();
+    if (left == 0) return WaitResult::kTimedOut;
+    if (WaitSignal(breakSignal, std::min<DWORD>(left, checks.Next()))) return WaitResult::kBroken;
+  }
 }
 
 }  // namespace zelvane::platform::comm
