@@ -1,18 +1,4 @@
-# Cross-build for 32-bit Windows with MinGW-w64; tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-# The POSIX thread model gives GoogleTest the std::mutex it needs; winpthread is linked
-# statically like the rest of the runtime, so the DLL still needs no MinGW DLL.
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_ASM_COMPILER i686-w64-mingw32-gcc-posix)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
+# 32-bit Windows, the product: run under Wine's 32-bit loader (wine32).
+set(ZELVANE_MINGW_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

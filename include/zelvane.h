@@ -16,9 +16,11 @@
  *   HostLineRecord  312 bytes: code at 44, name at 76, quantity at 136,
  *                   unit price at 180 (4-byte packing, 180 is not 8-aligned)
  *   StatusNotice    268 bytes: code at 0, text at 4, numbers at 260 and 264
- * On 64-bit Linux the fields keep their meaning and order; the status callback
- * of RunRequest takes a pointer-sized slot (offset 40, 48 bytes in all), while
- * HostLineRecord and StatusNotice keep the 32-bit layout byte for byte.
+ * On 64-bit Windows and 64-bit Linux the fields keep their meaning and order; the
+ * status callback of RunRequest takes a pointer-sized slot (offset 40, after four
+ * bytes of padding; 48 bytes in all), while HostLineRecord and StatusNotice keep the
+ * 32-bit layout byte for byte. On 64-bit Windows every callback uses the one x64
+ * calling convention (ZELVANE_CALL has no effect there).
  */
 #ifndef ZELVANE_H
 #define ZELVANE_H

@@ -3,9 +3,10 @@
 #include <cstdint>
 
 // The thunk calls `function` with four pointer-sized arguments, saving every general
-// register first and restoring them afterwards. A callee that takes fewer arguments
-// ignores the rest: the C convention leaves the stack to the caller.
-#if defined(__i386__) || (defined(__x86_64__) && !defined(_WIN32))
+// register first (and on Windows x64 the xmm registers its convention has callees
+// keep) and restoring them afterwards. A callee that takes fewer arguments ignores
+// the rest: the C convention leaves the stack to the caller.
+#if defined(__i386__) || defined(__x86_64__)
 #define ZELVANE_HAS_REGISTER_GUARD 1
 extern "C" void zelvane_guarded_call(void (*function)(), std::uintptr_t a0, std::uintptr_t a1,
                                      std::uintptr_t a2, std::uintptr_t a3);

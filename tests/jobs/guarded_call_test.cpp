@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 // The processors that have the assembly thunk (see src/jobs/guarded_call.cpp).
-#if defined(__i386__) || (defined(__x86_64__) && !defined(_WIN32))
+#if defined(__i386__) || defined(__x86_64__)
 
 extern "C" {
 void zelvane_guarded_call(void (*function)(), std::uintptr_t a0, std::uintptr_t a1,
@@ -29,8 +29,10 @@ extern std::uintptr_t zelvane_test_clobber_entry_sp;
 namespace zelvane {
 namespace {
 
-// Probe mask bits, by hardware register number.
-#if defined(__x86_64__)
+// Probe mask bits, by hardware register number; on Windows x64 then xmm6..xmm15.
+#if defined(__x86_64__) && defined(_WIN32)
+constexpr unsigned kAllRegisters = 0x3ffffff;
+#elif defined(__x86_64__)
 constexpr unsigned kAllRegisters = 0xffff;
 #else
 constexpr unsigned kAllRegisters = 0xff;
