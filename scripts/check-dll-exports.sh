@@ -2,9 +2,12 @@
 # Checks a built Zelvane.dll: every export is present under its undecorated name, and
 # the DLL imports nothing of MinGW's runtime (it must run with only Ondrell.dll and
 # system DLLs beside it).
+#
+#   check-dll-exports.sh ZELVANE.DLL [OBJDUMP]     (default i686-w64-mingw32-objdump)
 set -euo pipefail
 dll=$1
-dump=$(i686-w64-mingw32-objdump -p "$dll")
+objdump=${2:-i686-w64-mingw32-objdump}
+dump=$("$objdump" -p "$dll")
 
 status=0
 for name in ScanerCreate ScanerRun ScanerBreakJob ScanerDelete ScanerError ScanerErrMsg \

@@ -5,20 +5,34 @@
 #
 #   run_wine_serial_tests.sh PROGRAM.exe [test arguments...]
 #
-# Needs wine (with wine32) and socat. WINEPREFIX names the Wine prefix (made on first
-# use; default /tmp/zelvane-wine-serial). The COM numbers come from ZELVANE_TEST_PORT
+# Needs Wine and socat. ZELVANE_WINE names the Wine loader (default wine; a 64-bit
+# program may use /usr/lib/wine/wine64, which needs no 32-bit support from the
+# kernel). WINEPREFIX names the Wine prefix (made on first use; default
+# /tmp/zelvane-wine-serial). ZELVANE_WINESERVER_PID is set for the program, so that
+# it can measure the server's processor time. The COM numbers come from ZELVANE_TEST_PORT
 # (default 5, the port under test) and ZELVANE_TEST_DEVICE_PORT (default 6, the
 # device's end); ZELVANE_TEST_MISSING_PORT (default 16) must lead nowhere.
 #
-# The pair is restarted whenever it ends (a test makes the device disappear by
-# closing its end, which ends socat), under the same link names, so that the port can
-# be opened again.
+# socat holds both slaves open, so a device that closes its end does not end the
+# pair. A test makes the device disappear (a pulled USB adapter: the library's line
+# hangs up) by creating the file "vanish" in ZELVANE_TEST_LINKS, the folder of the
+# pair's links: the pair is then ended and started again under the same link names,
+# so that the port can be opened again.
 set -euo pipefail
 
 program=${1:?usage: $0 PROGRAM.exe [arguments...]}
 shift
 
-for tool in wine wineserver socat; do
+wine=${ZELVANE_WINE:-wine}
+# Processes that Wine starts itself use the same loader.
+if [[ $wine == /* ]]; then export WINELOADER=$wine; fi
+
+# The registry is the prefix's, whichever loader writes it; the 64-bit one starts at
+# once even where 32-bit programs run through emulation.
+registry_wine=/usr/lib/wine/wine64
+[[ -x $registry_wine ]] || registry_wine=$wine
+
+for tool in "$wine" wineserver socat; do
   command -v "$tool" >/dev/null || { echo "$0: $tool is not installed" >&2; exit 1; }
 done
 
@@ -29,6 +43,7 @@ export ZELVANE_TEST_DEVICE_PORT=${ZELVANE_TEST_DEVICE_PORT:-6}
 export ZELVANE_TEST_MISSING_PORT=${ZELVANE_TEST_MISSING_PORT:-16}
 
 links=$(mktemp -d /tmp/zelvane-serial-pair.XXXXXX)
+export ZELVANE_TEST_LINKS=$links
 socat_pid_file=$links/socat.pid
 
 # Keeps one linked pair alive; each socat's pid is written down so that cleanup can
@@ -36,9 +51,16 @@ socat_pid_file=$links/socat.pid
 keep_pair() {
   while [ -d "$links" ]; do
     socat pty,raw,echo=0,link="$links/dev" pty,raw,echo=0,link="$links/sim" &
-    echo $! >"$socat_pid_file"
-    wait $! || true
-    sleep 0.1
+    local pair=$!
+    echo "$pair" >"$socat_pid_file"
+    while kill -0 "$pair" 2>/dev/null; do
+      if [ -e "$links/vanish" ]; then
+        rm -f "$links/vanish"
+        kill "$pair" 2>/dev/null || true
+      fi
+      sleep 0.1
+    done
+    wait "$pair" || true
   done
 }
 
@@ -53,7 +75,7 @@ trap cleanup EXIT INT TERM
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "making the Wine prefix $WINEPREFIX (once)"
-  wineboot -i >/dev/null 2>&1
+  "$registry_wine" wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
 
@@ -68,18 +90,20 @@ done
 # Wine reads the port mapping when its server starts: write it, then end the server
 # so that the test program starts a new one that sees it.
 ports='HKLM\Software\Wine\Ports'
-wine reg add "$ports" /v "COM$ZELVANE_TEST_PORT" /t REG_SZ /d "$links/dev" /f >/dev/null
-wine reg add "$ports" /v "COM$ZELVANE_TEST_DEVICE_PORT" /t REG_SZ /d "$links/sim" /f >/dev/null
-wine reg delete "$ports" /v "COM$ZELVANE_TEST_MISSING_PORT" /f >/dev/null 2>&1 || true
+"$registry_wine" reg add "$ports" /v "COM$ZELVANE_TEST_PORT" /t REG_SZ /d "$links/dev" /f >/dev/null
+"$registry_wine" reg add "$ports" /v "COM$ZELVANE_TEST_DEVICE_PORT" /t REG_SZ /d "$links/sim" /f >/dev/null
+"$registry_wine" reg delete "$ports" /v "COM$ZELVANE_TEST_MISSING_PORT" /f >/dev/null 2>&1 || true
 wineserver -k || true
 wineserver -w || true
 # Our own server, so that what it prints when it ends (Wine 8 dumps its objects)
 # stays out of the test log.
 wineserver -p3 >/dev/null 2>&1
+ZELVANE_WINESERVER_PID=$(pgrep -n -x 'wineserver(64|32)?' || true)
+export ZELVANE_WINESERVER_PID
 
 status=0
-wine "$program" "$@" || status=$?
+"$wine" "$program" "$@" || status=$?
 # Left in the prefix, the mapping would point at links that are gone.
-wine reg delete "$ports" /v "COM$ZELVANE_TEST_PORT" /f >/dev/null 2>&1 || true
-wine reg delete "$ports" /v "COM$ZELVANE_TEST_DEVICE_PORT" /f >/dev/null 2>&1 || true
+"$registry_wine" reg delete "$ports" /v "COM$ZELVANE_TEST_PORT" /f >/dev/null 2>&1 || true
+"$registry_wine" reg delete "$ports" /v "COM$ZELVANE_TEST_DEVICE_PORT" /f >/dev/null 2>&1 || true
 exit "$status"

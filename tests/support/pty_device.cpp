@@ -9,6 +9,8 @@
 #include "platform/threads.h"
 
 #if defined(_WIN32)
+#include <cstdio>
+
 #include "platform/comm.h"
 #else
 #include <fcntl.h>
@@ -125,10 +127,6 @@ void PtyDevice::Disappear() {
 bool PtyDevice::Reappear() {
   m_impl->Release();
   return m_impl->Make();
-}
-
-bool PtyDevice::CanStallOutput() {
-  return true;
 }
 
 bool PtyDevice::ReportsLineStateAsSet() {
@@ -249,21 +247,23 @@ std::string PtyDevice::Read(std::size_t count, int timeoutMs) {
   return received;
 }
 
-// Closing our end makes socat end the pair, which closes the library's end too; the
-// runner starts a new pair on the same names.
+// The runner ends the pair when asked through a file in the folder of its links (a
+// Linux path, which Wine shows under drive Z:), which hangs up the library's end too;
+// it then starts a new pair on the same names.
 void PtyDevice::Disappear() {
   m_impl->Release();
+  const char* links = std::getenv("ZELVANE_TEST_LINKS");
+  if (links == nullptr) return;
+  if (std::FILE* request = std::fopen((std::string("Z:") + links + "/vanish").c_str(), "w")) {
+    std::fclose(request);
+  }
+  // Until the runner has seen it, the line is still there.
+  platform::SleepMs(300);
 }
 
 bool PtyDevice::Reappear() {
   m_impl->Release();
-  // Let the runner notice the end of the old pair before we look for the new one.
-  platform::SleepMs(700);
   return m_impl->Make();
-}
-
-bool PtyDevice::CanStallOutput() {
-  return false;
 }
 
 bool PtyDevice::ReportsLineStateAsSet() {

@@ -45,10 +45,6 @@ class PtyDevice {
   // A new device on the same port number; true when it is there.
   bool Reappear();
 
-  // Whether a device can hold back the library's output by not reading (a Linux
-  // pseudo-terminal can; the runner's linked pair under Wine has socat buffering).
-  static bool CanStallOutput();
-
   // Whether the platform reports the line state back as the library set it. Our
   // POSIX backend does; Wine rebuilds it from the pseudo-terminal, which keeps only
   // the speed (Linux forces 8 data bits without parity there and has no modem lines),
