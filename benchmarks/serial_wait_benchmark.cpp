@@ -1,18 +1,14 @@
-// What the serial waits cost while nothing happens, and how soon they notice that
-// something did. Each wait runs twice: as the library does it (waiting on the port a
-// few milliseconds per pass) and as a reference loop that only yields between passes,
-// built from the same public operations.
+// What the serial waits cost while nothing happens, and how soon they end when
+// something does. Runs on Linux against a pseudo-terminal and, built for Windows,
+// under Wine through scripts/run_wine_serial_tests.sh (COM ports linked by socat).
 //
 //   serial_wait_benchmark [seconds]     (default 5)
 //
-// Figures: processor time of the waiting thread as a share of one core over the
-// wait, and the delay from a byte's arrival to the return of the wait.
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <time.h>
-#include <unistd.h>
-
+// For each of three waits that cannot end by themselves (ReceiveUntil on a silent
+// line, Send waiting for CTS on a port without CTS, WaitOutputDrained on output that
+// nobody reads): processor time over the wait as a share of one core, of this process
+// and, under Wine, of the Wine server; then the delay from a break to the return. For
+// ReceiveUntil also the delay from a byte's arrival to the return.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,161 +20,122 @@
 
 #include "buffers/byte_variant_conversion.h"
 #include "platform/clock.h"
-#include "platform/threads.h"
-#include "serial/session_deadline.h"
+#include "process_clock.h"
 #include "serial/veduvezid.h"
+#include "support/pty_device.h"
 
 namespace {
 
 using zelvane::CChrArr;
 using zelvane::CVeduvezid;
+using zelvane::testing::PtyDevice;
+namespace bench = zelvane::benchmarks;
 
-constexpr int kPort = 7;
-
-double Seconds(clockid_t clock) {
-  timespec now{};
-  clock_gettime(clock, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+double MonotonicSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-// A pseudo-terminal whose slave is COM port kPort for the library.
-class Line {
- public:
-  Line() {
-    char name[256] = {};
-    termios raw{};
-    cfmakeraw(&raw);
-    if (openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
-      std::perror("openpty");
-      std::exit(1);
-    }
-    setenv(("ZELVANE_COM" + std::to_string(kPort)).c_str(), name, 1);
-  }
-  ~Line() {
-    close(m_master);
-    close(m_slave);
-  }
-  void Send(const char* bytes) const {
-    if (write(m_master, bytes, std::char_traits<char>::length(bytes)) < 0) std::perror("write");
-  }
-
- private:
-  int m_master = -1;
-  int m_slave = -1;
-};
-
-struct Cost {
-  double wallSeconds;
-  double cpuSeconds;
-};
-
-Cost Measure(const std::function<void()>& wait) {
-  const double wall = Seconds(CLOCK_MONOTONIC);
-  const double cpu = Seconds(CLOCK_THREAD_CPUTIME_ID);
+void PrintCost(const char* what, const std::function<void()>& wait) {
+  const double wall = MonotonicSeconds();
+  const double cpu = bench::ProcessCpuSeconds();
+  const double server = bench::WineServerCpuSeconds();
   wait();
-  return {Seconds(CLOCK_MONOTONIC) - wall, Seconds(CLOCK_THREAD_CPUTIME_ID) - cpu};
-}
-
-void PrintCost(const char* what, const char* how, const Cost& cost) {
-  std::printf("%-46s %-8s wall %6.2f s  cpu %6.3f s  = %6.2f %% of one core\n", what, how,
-              cost.wallSeconds, cost.cpuSeconds, 100.0 * cost.cpuSeconds / cost.wallSeconds);
-}
-
-// The reference loops: the same operations, yielding between passes.
-CChrArr YieldingReceiveUntil(CVeduvezid& serial, std::uint8_t terminator, int seconds) {
-  const zelvane::SessionDeadline deadline(seconds);
-  for (;;) {
-    serial.BytesAvailable(kPort);
-    const int position = serial.FindTerminator(kPort, terminator);
-    if (position > 0) return serial.Receive(kPort, position, 0);
-    zelvane::platform::YieldThread();
-    if (serial.IsBreakRequested() || deadline.Passed()) return CChrArr();
-    zelvane::platform::YieldThread();
+  const double elapsed = MonotonicSeconds() - wall;
+  const double used = bench::ProcessCpuSeconds() - cpu;
+  std::printf("%-44s wall %5.2f s  process %6.3f %% of a core", what, elapsed,
+              100.0 * used / elapsed);
+  if (server >= 0.0) {
+    std::printf("  wineserver %6.3f %%",
+                100.0 * (bench::WineServerCpuSeconds() - server) / elapsed);
   }
+  std::printf("\n");
+  std::fflush(stdout);
 }
 
-void YieldingWaitForCts(CVeduvezid& serial, int seconds) {
-  const zelvane::SessionDeadline deadline(seconds);
-  while (serial.IsCtsOn() == 0 && !deadline.Passed()) {
-    zelvane::platform::YieldThread();
-    if (serial.IsBreakRequested()) return;
-    zelvane::platform::YieldThread();
-  }
-}
-
-void YieldingWaitOutputDrained(CVeduvezid& serial, int seconds) {
-  const zelvane::SessionDeadline deadline(seconds);
-  while (serial.GetOutBufferCount() > 0 && !deadline.Passed()) {
-    zelvane::platform::YieldThread();
-    if (serial.IsBreakRequested()) return;
-    zelvane::platform::YieldThread();
-  }
-}
-
-bool Open(CVeduvezid& serial, int outSize = 1024) {
-  const int status = serial.OpenPort(kPort, 1024, outSize, 9600, 8, 'N', 1);
-  if (status != 0) std::fprintf(stderr, "OpenPort: %d\n", status);
-  return status == 0;
-}
-
-// Median and worst delay between a byte's arrival and the return of `receive`.
-void MeasureLatency(const char* how, const Line& line, const std::function<CChrArr()>& receive) {
-  constexpr int kRounds = 20;
+// Median and worst delay, over a few rounds, from `trigger` (run on another thread
+// 50 ms into the wait) to the return of `wait`.
+void PrintDelay(const char* what, const std::function<void()>& trigger,
+                const std::function<void()>& wait, const std::function<void()>& reset) {
+  constexpr int kRounds = 15;
   std::vector<double> delays;
   for (int round = 0; round < kRounds; ++round) {
-    double sentAt = 0;
-    std::thread device([&] {
+    reset();
+    double triggeredAt = 0;
+    std::thread other([&] {
       std::this_thread::sleep_for(std::chrono::milliseconds(50 + round % 7));
-      sentAt = Seconds(CLOCK_MONOTONIC);
-      line.Send("X\r");
+      triggeredAt = MonotonicSeconds();
+      trigger();
     });
-    const CChrArr got = receive();
-    const double returnedAt = Seconds(CLOCK_MONOTONIC);
-    device.join();
-    if (got.GetSize() != 2) std::fprintf(stderr, "round %d: %d bytes\n", round, got.GetSize());
-    delays.push_back((returnedAt - sentAt) * 1000.0);
+    wait();
+    const double returnedAt = MonotonicSeconds();
+    other.join();
+    delays.push_back((returnedAt - triggeredAt) * 1000.0);
   }
   std::sort(delays.begin(), delays.end());
-  std::printf("%-46s %-8s median %6.3f ms  worst %6.3f ms  (%d rounds)\n",
-              "delay from a byte to the return of the wait", how, delays[kRounds / 2],
+  std::printf("%-44s median %7.3f ms  worst %7.3f ms  (%d rounds)\n", what, delays[kRounds / 2],
               delays.back(), kRounds);
+  std::fflush(stdout);
+}
+
+bool Open(CVeduvezid& serial, int port) {
+  const int status = serial.OpenPort(port, 1024, 1024, 9600, 8, 'N', 1);
+  if (status != 0) std::fprintf(stderr, "OpenPort: %d\n", status);
+  return status == 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
-  Line line;
+  PtyDevice device;
+  if (!device.IsReady()) {
+    std::fprintf(stderr, "no device: %s\n", device.Error().c_str());
+    return 1;
+  }
+  const int port = device.Port();
+  // A limit of s seconds lasts between s and s + 1; the break tests end long before.
+  constexpr int kLongLimit = 30;
 
-  {
-    CVeduvezid serial;
-    if (!Open(serial)) return 1;
-    const char* what = "ReceiveUntil on a silent line";
-    PrintCost(what, "yielding", Measure([&] { YieldingReceiveUntil(serial, '\r', seconds); }));
-    PrintCost(what, "library", Measure([&] { serial.ReceiveUntil(kPort, '\r', 128, seconds); }));
-    MeasureLatency("yielding", line, [&] { return YieldingReceiveUntil(serial, '\r', seconds); });
-    MeasureLatency("library", line, [&] { return serial.ReceiveUntil(kPort, '\r', 128, seconds); });
-    serial.ClosePort(kPort, 0);
-  }
-  {
-    // A pseudo-terminal has no CTS line, so this wait runs to its deadline.
-    CVeduvezid serial;
-    if (!Open(serial)) return 1;
-    serial.SetCtsFlow(kPort, 1);
-    const char* what = "Send waiting for CTS that stays off";
-    PrintCost(what, "yielding", Measure([&] { YieldingWaitForCts(serial, seconds); }));
-    PrintCost(what, "library", Measure([&] { serial.Send(kPort, "data", seconds); }));
-    serial.ClosePort(kPort, 0);
-  }
-  {
-    // Nobody reads the other end: more than the pseudo-terminal takes stays queued.
-    CVeduvezid serial;
-    if (!Open(serial, 16384)) return 1;
-    serial.PutOutput(zelvane::ToVariant(CChrArr('x', 16000)));
-    const char* what = "WaitOutputDrained on output that cannot drain";
-    PrintCost(what, "yielding", Measure([&] { YieldingWaitOutputDrained(serial, seconds); }));
-    PrintCost(what, "library", Measure([&] { serial.WaitOutputDrained(kPort, seconds); }));
-    serial.ClosePort(kPort, 0);
-  }
+  CVeduvezid serial;
+  if (!Open(serial, port)) return 1;
+  const auto reopen = [&] {
+    serial.ClosePort(port, 0);
+    Open(serial, port);
+  };
+  PrintCost("ReceiveUntil on a silent line",
+            [&] { serial.ReceiveUntil(port, '\r', 128, seconds); });
+  PrintDelay(
+      "  a byte's arrival to the return", [&] { device.Write("X\r"); },
+      [&] { serial.ReceiveUntil(port, '\r', 128, kLongLimit); }, [] {});
+  PrintDelay(
+      "  a break to the return", [&] { serial.RequestBreak(); },
+      [&] { serial.ReceiveUntil(port, '\r', 128, kLongLimit); }, reopen);
+
+  // Neither a pseudo-terminal nor Wine's COM port over one has a CTS line to read.
+  const auto ctsFlow = [&] {
+    reopen();
+    serial.SetCtsFlow(port, 1);
+  };
+  ctsFlow();
+  PrintCost("Send waiting for CTS", [&] { serial.Send(port, "data", seconds); });
+  PrintDelay(
+      "  a break to the return", [&] { serial.RequestBreak(); },
+      [&] { serial.Send(port, "data", kLongLimit); }, ctsFlow);
+
+  // More than the pseudo-terminals (and, under Wine, socat) take while the device
+  // reads nothing.
+  const CChrArr block('x', 256 * 1024);
+  const auto stall = [&] {
+    reopen();
+    serial.PutOutput(CVeduvezid::ToVariant(block));
+  };
+  stall();
+  PrintCost("WaitOutputDrained on output that cannot drain",
+            [&] { serial.WaitOutputDrained(port, seconds); });
+  PrintDelay(
+      "  a break to the return", [&] { serial.RequestBreak(); },
+      [&] { serial.WaitOutputDrained(port, kLongLimit); }, stall);
+  serial.FlushOutput(port);
+  serial.ClosePort(port, 0);
   return 0;
 }
