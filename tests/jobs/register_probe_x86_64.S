@@ -19,56 +19,7 @@
  * No CFI: nothing unwinds through these.
  */
 
-#define PROBE_CONCAT2(a, b) a##b
-#define PROBE_CONCAT(a, b) PROBE_CONCAT2(a, b)
-#define PROBE_SYMBOL(name) PROBE_CONCAT(__USER_LABEL_PREFIX__, name)
-
-#define PROBE PROBE_SYMBOL(zelvane_test_register_probe)
-#define CLOBBER PROBE_SYMBOL(zelvane_test_clobber_registers)
-#define CLOBBER_AND_POP PROBE_SYMBOL(zelvane_test_clobber_registers_and_pop)
-#define CLOBBER_CALLS PROBE_SYMBOL(zelvane_test_clobber_calls)
-#define CLOBBER_ENTRY_SP PROBE_SYMBOL(zelvane_test_clobber_entry_sp)
-
-/* Known values: the probe's, and the clobbering callbacks' (never equal). */
-#define PROBE_VALUE(n) (0x9e0b5a0000000000 + (n))
-#define CLOBBER_VALUE(n) (0xc10bbe0000000000 + (n))
-
-        .bss
-        .p2align 4
-probe_expected:                         /* value of register n at the call */
-        .space  16 * 8
-probe_target:
-        .space  8
-probe_frame:                            /* rsp to return through */
-        .space  8
-probe_mask:
-        .space  4
-
-        .globl  CLOBBER_CALLS
-        .p2align 3
-CLOBBER_CALLS:
-        .space  4
-        .globl  CLOBBER_ENTRY_SP
-        .p2align 3
-CLOBBER_ENTRY_SP:
-        .space  8
-#ifdef __ELF__
-        .type   CLOBBER_CALLS, @object
-        .size   CLOBBER_CALLS, 4
-        .type   CLOBBER_ENTRY_SP, @object
-        .size   CLOBBER_ENTRY_SP, 8
-#endif
-
-        .macro  record reg, n
-        movq    %\reg, probe_expected + 8 * \n(%rip)
-        .endm
-
-        .macro  check reg, n
-        cmpq    %\reg, probe_expected + 8 * \n(%rip)
-        je      1f
-        orl     $(1 << \n), probe_mask(%rip)
-1:
-        .endm
+#include "register_probe_x86_64_common.inc"
 
         .text
         .globl  PROBE
@@ -105,41 +56,11 @@ PROBE:
         movabsq $PROBE_VALUE(13), %r13
         movabsq $PROBE_VALUE(14), %r14
         movabsq $PROBE_VALUE(15), %r15
-        record  rax, 0
-        record  rcx, 1
-        record  rdx, 2
-        record  rbx, 3
-        record  rsp, 4
-        record  rbp, 5
-        record  rsi, 6
-        record  rdi, 7
-        record  r8, 8
-        record  r9, 9
-        record  r10, 10
-        record  r11, 11
-        record  r12, 12
-        record  r13, 13
-        record  r14, 14
-        record  r15, 15
+        record_all
 
         call    *probe_target(%rip)
 
-        check   rax, 0
-        check   rcx, 1
-        check   rdx, 2
-        check   rbx, 3
-        check   rsp, 4
-        check   rbp, 5
-        check   rsi, 6
-        check   rdi, 7
-        check   r8, 8
-        check   r9, 9
-        check   r10, 10
-        check   r11, 11
-        check   r12, 12
-        check   r13, 13
-        check   r14, 14
-        check   r15, 15
+        check_all
 
         movq    probe_frame(%rip), %rsp
         addq    $8, %rsp
@@ -155,33 +76,13 @@ PROBE:
         .size   PROBE, . - PROBE
 #endif
 
-        .macro  clobber_all
-        movq    %rsp, CLOBBER_ENTRY_SP(%rip)
-        incl    CLOBBER_CALLS(%rip)
-        movabsq $CLOBBER_VALUE(0), %rax
-        movabsq $CLOBBER_VALUE(1), %rcx
-        movabsq $CLOBBER_VALUE(2), %rdx
-        movabsq $CLOBBER_VALUE(3), %rbx
-        movabsq $CLOBBER_VALUE(5), %rbp
-        movabsq $CLOBBER_VALUE(6), %rsi
-        movabsq $CLOBBER_VALUE(7), %rdi
-        movabsq $CLOBBER_VALUE(8), %r8
-        movabsq $CLOBBER_VALUE(9), %r9
-        movabsq $CLOBBER_VALUE(10), %r10
-        movabsq $CLOBBER_VALUE(11), %r11
-        movabsq $CLOBBER_VALUE(12), %r12
-        movabsq $CLOBBER_VALUE(13), %r13
-        movabsq $CLOBBER_VALUE(14), %r14
-        movabsq $CLOBBER_VALUE(15), %r15
-        .endm
-
         .globl  CLOBBER
 #ifdef __ELF__
         .type   CLOBBER, @function
 #endif
         .p2align 4
 CLOBBER:
-        clobber_all
+        clobber_general
         ret
 #ifdef __ELF__
         .size   CLOBBER, . - CLOBBER
@@ -193,7 +94,7 @@ CLOBBER:
 #endif
         .p2align 4
 CLOBBER_AND_POP:
-        clobber_all
+        clobber_general
         ret     $16
 #ifdef __ELF__
         .size   CLOBBER_AND_POP, . - CLOBBER_AND_POP
