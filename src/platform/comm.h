@@ -30,6 +30,7 @@ inline constexpr std::uint32_t kErrorIoIncomplete = 996;
 inline constexpr std::uint32_t kErrorIoPending = 997;
 inline constexpr std::uint32_t kErrorDeviceNotConnected = 1167;
 inline constexpr std::uint32_t kErrorAlreadyInitialized = 1247;
+inline constexpr std::uint32_t kErrorNoPermission = 1314;  // the user may not open it
 inline constexpr std::uint32_t kErrorTimeout = 1460;
 inline constexpr std::uint32_t kInvalidArgument = 0x80070057;  // E_INVALIDARG
 
@@ -111,8 +112,10 @@ std::uint32_t LastError();
 // Opens a device for reading and writing, not shared, existing only (CreateFileA with
 // OPEN_EXISTING). `overlapped` asks for overlapped transfers. Names are the Windows
 // ones: "COM9", "\\.\COM10". The POSIX backend opens COM port n as the device named
-// by the environment variable ZELVANE_COM<n>, else /dev/ttyS<n-1>. Null on failure:
-// 2 for a missing device, 5 for one that is in use.
+// by the environment variable ZELVANE_COM<n>, else /dev/ttyS<n-1>, and honours the
+// locks of Linux serial programs (flock, exclusive mode, UUCP lock files), taking them
+// itself until the close. Null on failure: 2 for a missing device, 5 for one that is
+// in use, 1314 (POSIX) for one this user may not open.
 Handle OpenDevice(const char* name, bool overlapped);
 
 // Drops output not yet sent, cancels what is still pending on the port and releases

@@ -24,6 +24,21 @@ constexpr int kFirstProbedPort = 1;
 constexpr int kLastProbedPort = 16;
 constexpr int kDefaultBufferSize = 1024;
 
+// The status of a port that could not be opened, from the system's reason.
+int OpenFailureStatus(std::uint32_t systemError) {
+  switch (systemError) {
+    case comm::kErrorFileNotFound: return TE_NOPORT;
+    // The device exists, but this user may not open it.
+    case comm::kErrorNoPermission: return TE_NOTOPEN;
+    default: return TE_CONFL;
+  }
+}
+
+// Queue sizes the engine's 16-bit counts can hold.
+bool IsQueueSize(int size) {
+  return size >= 1 && size <= 32767;
+}
+
 bool IsProbedPort(int port) {
   return port >= kFirstProbedPort && port <= kLastProbedPort;
 }
@@ -74,7 +89,7 @@ bool CVeduvezid::ProbePort(int port) {
   }
   const comm::Handle probe = comm::OpenDevice(ComDeviceName(port).c_str(), false);
   if (probe == nullptr) {
-    g_nProbeError = comm::LastError() == comm::kErrorFileNotFound ? TE_NOPORT : TE_CONFL;
+    g_nProbeError = OpenFailureStatus(comm::LastError());
     return false;
   }
   if (!comm::CloseDevice(probe)) {
@@ -102,6 +117,12 @@ void CVeduvezid::ApplyProfileLineSettings() {
 void CVeduvezid::OpenEngine(int port, bool dtrOn, bool rtsOn) {
   SetCommPort(port);
   SetPortOpen(true);
+  // The engine tells of a failed open in a message box only: the session's status
+  // must say it too, or the open would pass for a success.
+  if (!GetPortOpen()) {
+    m_Profile.status = m_nSio_Error != 0 ? m_nSio_Error : OpenFailureStatus(m_lLastError);
+    return;
+  }
   ApplyDtr(dtrOn);
   ApplyRts(rtsOn);
 }
@@ -109,6 +130,7 @@ void CVeduvezid::OpenEngine(int port, bool dtrOn, bool rtsOn) {
 int CVeduvezid::OpenPort(int port, int inBufferSize, int outBufferSize, int baudRate, int dataBits,
                          char parity, int stopBits) {
   m_Profile.status = 0;
+  if (!IsQueueSize(inBufferSize) || !IsQueueSize(outBufferSize)) return m_Profile.status = TE_PARAM;
   if (!ProbePort(port)) return m_Profile.status = g_nProbeError;
   if (GetPortOpen()) return m_Profile.status = TE_CONFL;
   try {

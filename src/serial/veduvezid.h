@@ -64,12 +64,13 @@ class CVeduvezid : public CVask_SComm {
   // Port sessions (port_session.cpp). Ports are 1..16 where a probe is involved.
 
   // The COM port exists and can be opened exclusively; else g_nProbeError says why:
-  // TE_PARAM outside 1..16, TE_NOPORT missing, TE_CONFL busy, TE_NOTOPEN not closable.
+  // TE_PARAM outside 1..16, TE_NOPORT missing, TE_CONFL busy, TE_NOTOPEN not closable
+  // or (Linux) not to be opened by this user.
   bool ProbePort(int port);
   // Opens with fresh line settings (CTS flow off, DTR and RTS on, XON/XOFF off) and
-  // clears the break flag. Sizes of exactly 1024 keep the engine's current sizes. A
-  // failure inside the engine's open shows a message box and leaves the status 0;
-  // CheckStatus then reports TE_NOTOPEN.
+  // clears the break flag. Sizes of exactly 1024 keep the engine's current sizes;
+  // sizes outside 1..32767 give TE_PARAM. A failure inside the engine's open shows a
+  // message box and gives the status of its cause (TE_NOPORT, TE_CONFL, ...).
   int OpenPort(int port, int inBufferSize, int outBufferSize, int baudRate, int dataBits,
                char parity, int stopBits);
   // Waits up to `seconds` for the output to drain, then closes whatever the result.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -136,6 +137,12 @@ TEST_F(PortSession, OpenPortRefusals) {
   EXPECT_EQ(g_nProbeError, TE_PARAM);
   EXPECT_EQ(serial.OpenPort(PtyDevice::MissingPort(), 1024, 1024, 9600, 8, 'N', 1), TE_NOPORT);
   EXPECT_EQ(serial.OpenPort(port, 1024, 1024, 9600, 8, 'N', 1), TE_CONFL);
+  // Queues the 16-bit counts cannot hold, refused before the port is touched.
+  InspectableSerial other;
+  for (const auto& [in, out] : {std::pair{32768, 1024}, {1024, 32768}, {0, 1024}, {1024, -1}}) {
+    EXPECT_EQ(other.OpenPort(PtyDevice::MissingPort(), in, out, 9600, 8, 'N', 1), TE_PARAM)
+        << in << ", " << out;
+  }
   // The port opened first still works.
   EXPECT_TRUE(serial.GetPortOpen());
   ASSERT_TRUE(device.Write("ok\r"));

@@ -30,6 +30,7 @@
 #include "platform/clock.h"
 #include "platform/comm.h"
 #include "platform/growing_interval.h"
+#include "platform/posix/uucp_lock.h"
 #include "platform/threads.h"
 
 namespace zelvane::platform::comm {
@@ -49,8 +50,9 @@ std::uint32_t SystemErrorOf(int error) {
     case ENODEV:
     case ENXIO:
     case ENOTDIR: return kErrorFileNotFound;
+    // The user may not open the device: on Linux not a sign of another user.
     case EACCES:
-    case EPERM:
+    case EPERM: return kErrorNoPermission;
     case EBUSY:
     case EWOULDBLOCK: return kErrorAccessDenied;
     case EBADF: return kErrorInvalidHandle;
@@ -145,6 +147,7 @@ struct PortObject {
   std::vector<std::uint8_t> transmitQueue;
   bool readPending = false;
   PendingRead pending;
+  UucpLock lock;  // given back when the port object goes
 };
 
 struct SignalObject {
@@ -447,14 +450,27 @@ Handle OpenDevice(const char* name, bool /*overlapped: every port here can wait*
   };
   termios settings{};
   if (::isatty(fd) == 0 || ::tcgetattr(fd, &settings) != 0) return refuse(kErrorFileNotFound);
-  // TIOCEXCL keeps other programs out (not the superuser); the lock also covers
-  // the superuser and other opens within this process, as Windows' no-sharing does.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(kErrorAccessDenied);
-  ::ioctl(fd, TIOCEXCL);
-  MakeRaw(settings);
-  if (::tcsetattr(fd, TCSANOW, &settings) != 0) return refuse(SystemErrorOf(errno));
   auto* port = new (std::nothrow) PortObject;
   if (port == nullptr) return refuse(kErrorNotEnoughMemory);
+  // The port must be known to be ours before anything about it changes: no other
+  // open within this process (flock), no other program in exclusive mode (which the
+  // superuser's open passes), no other program's UUCP lock.
+  int exclusive = 0;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+      (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) ||
+      port->lock.Take(path) == UucpLock::Outcome::kHeldByOther) {
+    delete port;
+    return refuse(kErrorAccessDenied);
+  }
+  // Keeps other programs out until the close (not the superuser: the locks do).
+  ::ioctl(fd, TIOCEXCL);
+  MakeRaw(settings);
+  if (::tcsetattr(fd, TCSANOW, &settings) != 0) {
+    const int error = errno;
+    ::ioctl(fd, TIOCNXCL);
+    delete port;
+    return refuse(SystemErrorOf(error));
+  }
   port->fd = fd;
   port->dcb = DcbOf(settings);
   return port;
