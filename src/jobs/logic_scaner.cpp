@@ -3,6 +3,7 @@
 #include "buffers/cp1250_literal.h"
 #include "jobs/guarded_call.h"
 #include "jobs/run_state.h"
+#include "serial/notice_codes.h"
 #include "serial/veduvezid.h"
 
 namespace zelvane {
@@ -12,18 +13,6 @@ constexpr Cp1250Literal kSystemFailureText{u8"System drukarek fiskalnych - błą
 constexpr Cp1250Literal kReadTitle{u8"Odczyt danych z kolektora"};
 constexpr Cp1250Literal kLoadTitle{u8"Ładowanie danych do kolektora"};
 constexpr Cp1250Literal kPleaseWait{u8"Proszę czekać..."};
-
-// Status codes of the notices.
-enum Notice : int {
-  kOpening = 1,
-  kTitle = 2,
-  kWaitText = 4,
-  kOpenFailed = 6,
-  kRunFailed = 7,
-  kPortFailure = 8,
-  kRunSucceeded = 10,
-  kClosed = 11,
-};
 
 // The serial errors TE_PARAM, TE_NOPORT, TE_NOTOPEN and TE_CONFL are port failures.
 bool IsPortFailure(int code) {
@@ -78,10 +67,10 @@ int CLogicScaner::OpenJob() {
   if (comm == nullptr) {
     m_bOpened.store(0);
     SetError(kSystemFailure, kSystemFailureText.c_str());
-    Notify(kPortFailure, GetErrorMessage(), 0, kSystemFailure);
+    Notify(notice::kPortFailure, GetErrorMessage(), 0, kSystemFailure);
     return 0;
   }
-  Notify(kOpening, "", 0, 0);
+  Notify(notice::kOpening, "", 0, 0);
   // After notice 1: that notice still reaches the callback of the previous run.
   comm->SetStatusCallback(TheRunState().GetStatusCallback());
 
@@ -93,29 +82,30 @@ int CLogicScaner::OpenJob() {
   }
   m_bOpened.store(0);
   const int code = GetErrorCode();
-  Notify(IsPortFailure(code) ? kPortFailure : kOpenFailed, GetErrorMessage(), 0, code);
+  Notify(IsPortFailure(code) ? notice::kPortFailure : notice::kOpenFailed, GetErrorMessage(), 0,
+         code);
   return opened;
 }
 
 void CLogicScaner::CloseJob() {
   if (m_bOpened.load() == 1) {
     CloseDevice(TheRunState().PortNumber());
-    Notify(kClosed, "", 0, 0);
+    Notify(notice::kClosed, "", 0, 0);
   } else {
-    Notify(kPortFailure, GetErrorMessage(), 0, GetErrorCode());
+    Notify(notice::kPortFailure, GetErrorMessage(), 0, GetErrorCode());
   }
 }
 
 void CLogicScaner::ShowWait(std::string_view title) {
-  Notify(kTitle, title, 0, 0);
-  Notify(kWaitText, kPleaseWait.c_str(), 0, 0);
+  Notify(notice::kTitle, title, 0, 0);
+  Notify(notice::kWaitText, kPleaseWait.c_str(), 0, 0);
 }
 
 int CLogicScaner::ReportResult(int result) {
   if (result == 1) {
-    Notify(kRunSucceeded, "", 0, 0);
+    Notify(notice::kRunSucceeded, "", 0, 0);
   } else {
-    Notify(kRunFailed, GetErrorMessage(), 0, GetErrorCode());
+    Notify(notice::kRunFailed, GetErrorMessage(), 0, GetErrorCode());
   }
   return result;
 }

@@ -37,20 +37,32 @@ int CVeduvezidECR::Open(int port) {
 }
 
 int CVeduvezidECR::Open(int port, int speed) {
+  return OpenPort(port, speed) && FlushBothWays() ? 1 : 0;
+}
+
+bool CVeduvezidECR::Bound() {
+  if (m_pComm != nullptr) return true;
+  m_nError = TE_NOTOPEN;
+  return false;
+}
+
+bool CVeduvezidECR::Succeeded(int status) {
+  if (status == 0) return true;
+  m_nError = status;
+  return false;
+}
+
+bool CVeduvezidECR::OpenPort(int port, int speed) {
   m_nError = 0;
   m_nPort = port;
-  if (m_pComm == nullptr) {
-    m_nError = TE_NOTOPEN;
-    return 0;
-  }
-  const int status = Comm().OpenPort(port, 1024, 1024, speed, 8, 'N', 1);
-  if (status != 0) {
-    m_nError = status;
-    return 0;
-  }
-  Comm().FlushOutput(port);
-  Comm().FlushInput(port);
-  return 1;
+  return Bound() && Succeeded(Comm().OpenPort(port, 1024, 1024, speed, 8, 'N', 1));
+}
+
+bool CVeduvezidECR::FlushBothWays() {
+  Comm().FlushOutput(m_nPort);
+  if (!Succeeded(Comm().CheckStatus())) return false;
+  Comm().FlushInput(m_nPort);
+  return Succeeded(Comm().CheckStatus());
 }
 
 void CVeduvezidECR::Close() {

@@ -51,6 +51,17 @@ class CVeduvezidECR {
  protected:
   CVeduvezid& Comm() { return *m_pComm; }
 
+  // Without a serial object nothing can be done: the error is then TE_NOTOPEN.
+  bool Bound();
+  // A non-zero session status becomes the error code; true when it is 0.
+  bool Succeeded(int status);
+  // The first step of every open: clears the error, remembers the port, and opens it
+  // with 1024-byte queues at `speed`, 8 data bits, no parity, one stop bit. True when
+  // the port is open; else the serial code is the error.
+  bool OpenPort(int port, int speed);
+  // Drops unsent output, then received input; true when both succeeded.
+  bool FlushBothWays();
+
   CVeduvezid* m_pComm = nullptr;
   int m_nPort = 0;
   TraceLog m_traceLog;

@@ -46,7 +46,7 @@ bool CCasAP_1::ReceiveControl(std::uint8_t expected) {
 
 int CCasAP_1::ReadWeight(CChrArr& answer) {
   m_nError = 0;
-  if (!Bound() || !Succeeded(FlushBothWays())) return 0;
+  if (!Bound() || !FlushBothWays()) return 0;
   answer = CChrArr();
   if (Enquire() != 1) return 0;
   if (SendFrame(CChrArr(cas::kDc1, 1)) != 1) return 0;

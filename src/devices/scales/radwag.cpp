@@ -3,10 +3,11 @@
 #include <optional>
 
 #include "buffers/chr_arr.h"
-#include "devices/scales/reading_record.h"
+#include "devices/reading_record.h"
 #include "devices/scales/scale_parsing.h"
 #include "protocol/dump_files.h"
 #include "protocol/line_reader.h"
+#include "serial/notice_codes.h"
 #include "serial/veduvezid.h"
 
 namespace zelvane {
@@ -15,42 +16,10 @@ namespace {
 constexpr const char* kWeightRequest = "D\r\n";
 // An answer to the weight request is at least this long with its CR LF.
 constexpr int kMinAnswerLength = 10;
-// Notice of a finished transfer; scales report 100 as its progress.
-constexpr int kTransferProgress = 5;
+// Scales report a finished transfer as this progress.
+constexpr int kTransferComplete = 100;
 
 }  // namespace
-
-bool CRadwag::Bound() {
-  if (m_pComm != nullptr) return true;
-  m_nError = TE_NOTOPEN;
-  return false;
-}
-
-bool CRadwag::Succeeded(int status) {
-  if (status == 0) return true;
-  m_nError = status;
-  return false;
-}
-
-int CRadwag::FlushBothWays() {
-  Comm().FlushOutput(m_nPort);
-  if (const int status = Comm().CheckStatus(); status != 0) return status;
-  Comm().FlushInput(m_nPort);
-  return Comm().CheckStatus();
-}
-
-int CRadwag::Open(int port) {
-  m_nError = 0;
-  m_nPort = port;
-  if (!Bound()) return 0;
-  CVeduvezid& comm = Comm();
-  if (!Succeeded(comm.OpenPort(port, 1024, 1024, kDefaultSpeed, 8, 'N', 1))) return 0;
-  if (!Succeeded(comm.CheckStatus())) return 0;
-  comm.FlushOutput(port);
-  if (!Succeeded(comm.CheckStatus())) return 0;
-  comm.FlushInput(port);
-  return 1;
-}
 
 int CRadwag::SendFrame(const CChrArr& frame) {
   WriteDump(DumpKind::kSent, frame);
@@ -88,7 +57,7 @@ int CRadwag::ReadAnswer(CChrArr& line) {
 
 int CRadwag::WeighOnce(PointerCallback callback) {
   m_nError = 0;
-  if (!Bound() || !Succeeded(FlushBothWays())) return 0;
+  if (!Bound() || !FlushBothWays()) return 0;
   if (SendFrame(kWeightRequest) == 0) return 0;
   CChrArr answer;
   if (ReadAnswer(answer) == 0) return 0;
@@ -97,7 +66,7 @@ int CRadwag::WeighOnce(PointerCallback callback) {
 
   ReadingRecord reading{};
   reading.quantity = *weight;
-  Notify(kTransferProgress, "", 100, 0);
+  Notify(notice::kProgress, "", kTransferComplete, 0);
   if (callback != nullptr) CallPointerCallback(callback, &reading);
   return 1;
 }

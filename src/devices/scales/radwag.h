@@ -8,7 +8,7 @@ namespace zelvane {
 class CChrArr;
 
 // Radwag scales send their weight as a text line ending in CR LF, by themselves or in
-// answer to the request "D" CR LF. The port runs at 9600,N,8,1 as OpenPort sets it.
+// answer to the request "D" CR LF. The port runs at 9600,N,8,1, the base's open.
 // Every operation leaves its outcome in the error code: 0, a serial TE_* code, or
 // kShortWrite.
 class CRadwag : public CVeduvezidECR {
@@ -17,10 +17,6 @@ class CRadwag : public CVeduvezidECR {
   static constexpr int kShortWrite = 9999;
   // Limit of every send, drain and receive of the scale protocols.
   static constexpr int kDeadlineSeconds = 5;
-
-  using CVeduvezidECR::Open;
-  // 1 opened with both directions flushed, 0 failed.
-  int Open(int port) override;
 
   // Dumps the frame (kind S, even when empty) and sends it, waiting for it to leave
   // the port. 1 sent, 0 failed.
@@ -37,14 +33,6 @@ class CRadwag : public CVeduvezidECR {
   // has left it, and hands a positive stable weight to `callback` as a ReadingRecord
   // with an empty text (valid only during the call). 1 when a weight was delivered.
   int WeighOnce(PointerCallback callback);
-
- protected:
-  // Without a serial object nothing can be done: the error is then TE_NOTOPEN.
-  bool Bound();
-  // A non-zero session status becomes the error code; true when it is 0.
-  bool Succeeded(int status);
-  // Drops unsent output, then received input; the first failing status, else 0.
-  int FlushBothWays();
 
  private:
   // The line with its CR LF dumped (kind T) and removed, when one of at least

@@ -1,33 +1,10 @@
 #include "devices/scales/scale_jobs.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "devices/scales/cas_stability.h"
-#include "devices/scales/reading_record.h"
-#include "host/record_layouts.h"
 #include "jobs/guarded_call.h"
 #include "protocol/trace_log.h"
 
 namespace zelvane {
-
-void ZELVANE_CALL DeliverReadingToHost(void* reading) {
-  const RecordCallback callback = TheRunState().GetRecordCallback();
-  if (callback == nullptr) return;
-  const auto& source = *static_cast<const ReadingRecord*>(reading);
-
-  // The host lays the record out by hand: only the code and the quantity are written,
-  // at their offsets; the rest of our copy is zero.
-  HostLineRecord host;
-  auto* bytes = reinterpret_cast<unsigned char*>(&host);
-  std::memset(bytes, 0, host_line::kSize);
-  const char* textEnd = std::find(source.text, source.text + sizeof source.text, '\0');
-  const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(textEnd - source.text),
-                                                   host_line::kCodeSize - 1);
-  std::memcpy(bytes + host_line::kCodeOffset, source.text, length);
-  std::memcpy(bytes + host_line::kQuantityOffset, &source.quantity, sizeof source.quantity);
-  CallRecordCallback(callback, &host);
-}
 
 int CAP_SCALE::OpenDevice(int port, const RunRequest*) {
   if (!BindProtocol()) return 0;

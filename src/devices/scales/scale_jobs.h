@@ -6,18 +6,15 @@
 #include "buffers/buffer_functions.h"
 #include "buffers/chr_arr.h"
 #include "devices/device_job.h"
+#include "devices/reading_delivery.h"
 #include "devices/scales/cas_ap1.h"
 #include "devices/scales/fawag.h"
 #include "devices/scales/radwag.h"
 #include "devices/scales/scale_parsing.h"
 #include "jobs/run_state.h"
+#include "serial/notice_codes.h"
 
 namespace zelvane {
-
-// The record adapter of run mode 2: hands a scale's ReadingRecord to the host's
-// record callback of the run state as a HostLineRecord whose code is the reading's
-// text and whose quantity is its value; every other byte of the record is zero.
-void ZELVANE_CALL DeliverReadingToHost(void* reading);
 
 // What every scale job does when run mode 2 begins: the callback becomes the run's
 // record callback and the host is told that a transfer starts.
@@ -26,11 +23,8 @@ class CScaleJob : public CDeviceJob<Scale> {
  protected:
   void BeginTransfer(RecordCallback callback) {
     TheRunState().SetRecordCallback(callback);
-    this->Notify(kTransferStarts, "", 0, 0);
+    this->Notify(notice::kTransferStarts, "", 0, 0);
   }
-
- private:
-  static constexpr int kTransferStarts = 9;
 };
 
 // A scale that pushes its weight as a text line. Each poll hands the line's weight

@@ -7,18 +7,8 @@
 namespace zelvane {
 
 int CMetroLogic::Open(int port) {
-  m_nError = 0;
-  m_nPort = port;
-  if (m_pComm == nullptr) {
-    m_nError = TE_NOTOPEN;
-    return 0;
-  }
+  if (!OpenPort(port, kDefaultSpeed)) return 0;
   CVeduvezid& comm = Comm();
-  const int status = comm.OpenPort(port, 1024, 1024, kDefaultSpeed, 8, 'N', 1);
-  if (status != 0) {
-    m_nError = status;
-    return 0;
-  }
   // Only XON/XOFF differs from what OpenPort sets; its setter reopens the port.
   comm.SetCtsFlow(port, 0);
   comm.SetLineOption1(port, 0);
@@ -26,9 +16,7 @@ int CMetroLogic::Open(int port) {
   comm.SetDtrMode(port, 1);
   comm.SetRtsMode(port, 1);
   comm.SetXonXoff(port, 1);
-  comm.FlushOutput(port);
-  comm.FlushInput(port);
-  return 1;
+  return FlushBothWays() ? 1 : 0;
 }
 
 CChrArr CMetroLogic::TakeLine(unsigned char terminator) {

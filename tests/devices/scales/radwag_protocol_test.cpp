@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/scales/reading_record.h"
+#include "devices/reading_record.h"
 #include "devices/scales/scale_test_support.h"
 #include "platform/threads.h"
 #include "support/held_output.h"

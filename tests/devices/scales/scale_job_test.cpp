@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "devices/scales/reading_record.h"
+#include "devices/host_line.h"
+#include "devices/reading_record.h"
 #include "devices/scales/scale_test_support.h"
-#include "host/record_layouts.h"
 #include "platform/threads.h"
 #include "support/cas_script.h"
 #include "support/held_output.h"
