@@ -1,17 +1,35 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "jobs/run_state.h"
 
 namespace zelvane {
 
 class CLogicScaner;
 
-// The global job object that serves a device code, or null for a code that selects
-// nothing. Codes that share a job behave alike.
-CLogicScaner* SelectJob(std::int32_t deviceCode);
+// One row of the device registry: the device codes that one global job serves. Codes
+// that share a row behave alike.
+struct DeviceEntry {
+  std::int32_t firstCode;
+  std::int32_t lastCode;
+  CLogicScaner* job;
+  // The device family in Polish (code page 1250), for the host's messages.
+  const char* family;
+  // Collector requests carry the host's status callback in word 9; other hosts may
+  // pass nine words, so word 9 is read for these rows only.
+  bool statusCallbackInWord9;
+  PollTiming pollTiming;
+};
 
-// The job that the service falls back on (the Metrologic scanner job), or null while
-// the library has none.
+// The row of a device code; null for a code that selects nothing.
+const DeviceEntry* FindDevice(std::int32_t deviceCode);
+
+// Every row, in the order in which their jobs are made at load.
+std::span<const DeviceEntry> Devices();
+
+// The job that the service falls back on (the Metrologic scanner job).
 CLogicScaner* DefaultJob();
 
 }  // namespace zelvane

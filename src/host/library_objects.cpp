@@ -1,5 +1,6 @@
 #include "host/library_objects.h"
 
+#include "buffers/cp1250_literal.h"
 #include "devices/scales/scale_jobs.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "host/device_registry.h"
@@ -9,23 +10,12 @@
 namespace zelvane {
 namespace {
 
-// Stops every job at unload before the objects its run uses are destroyed; it is
-// defined after them, so it is destroyed first.
-template <typename... Jobs>
-class JobShutdown {
- public:
-  explicit JobShutdown(Jobs&... jobs) : m_jobs{&jobs...} {}
-  JobShutdown(const JobShutdown&) = delete;
-  JobShutdown& operator=(const JobShutdown&) = delete;
-  ~JobShutdown() {
-    TheSerialObject().RequestBreak();
-    for (CThreadJob* job : m_jobs) job->StopAndWait(kGraceMilliseconds);
-  }
-
- private:
-  static constexpr unsigned kGraceMilliseconds = 3000;
-  CThreadJob* m_jobs[sizeof...(Jobs)];
-};
+// Polish names of the families, for the host's messages.
+constexpr Cp1250Literal kTysso{u8"skaner Tysso"};
+constexpr Cp1250Literal kMetrologic{u8"skaner Metrologic"};
+constexpr Cp1250Literal kFawag{u8"waga Fawag"};
+constexpr Cp1250Literal kRadwag{u8"waga Radwag"};
+constexpr Cp1250Literal kCas{u8"waga CAS AP-1"};
 
 // The library's long-lived objects, defined in one place so that they are built in
 // this order at load and destroyed in the reverse order at unload: the run state,
@@ -37,8 +27,33 @@ CTY_SCANER g_tyssoScanner;
 CFA_SCALE g_fawagScale;
 CRA_SCALE g_radwagScale;
 CAP_SCALE g_casScale;
-JobShutdown g_jobShutdown{g_metrologicScanner, g_tyssoScanner, g_fawagScale, g_radwagScale,
-                          g_casScale};
+
+// The device registry: which job serves which device codes, and how.
+constexpr PollTiming kHalfSecond = PollTiming::kEveryHalfSecond;
+const DeviceEntry kDevices[] = {
+    {402, 405, &g_metrologicScanner, kMetrologic.c_str(), false, kHalfSecond},
+    {400, 401, &g_tyssoScanner, kTysso.c_str(), false, kHalfSecond},
+    {600, 600, &g_fawagScale, kFawag.c_str(), false, kHalfSecond},
+    {601, 601, &g_radwagScale, kRadwag.c_str(), false, kHalfSecond},
+    {602, 602, &g_casScale, kCas.c_str(), false, PollTiming::kAskUntilAnswered},
+};
+
+// Stops every job at unload before the objects its run uses are destroyed; it is
+// defined after them, so it is destroyed first.
+class JobShutdown {
+ public:
+  JobShutdown() = default;
+  JobShutdown(const JobShutdown&) = delete;
+  JobShutdown& operator=(const JobShutdown&) = delete;
+  ~JobShutdown() {
+    TheSerialObject().RequestBreak();
+    for (const DeviceEntry& device : kDevices) device.job->StopAndWait(kGraceMilliseconds);
+  }
+
+ private:
+  static constexpr unsigned kGraceMilliseconds = 3000;
+};
+JobShutdown g_jobShutdown;
 
 }  // namespace
 
@@ -50,19 +65,15 @@ CVeduvezid& TheSerialObject() {
   return g_serialObject;
 }
 
-CLogicScaner* SelectJob(std::int32_t deviceCode) {
-  switch (deviceCode) {
-    case 400:
-    case 401: return &g_tyssoScanner;
-    case 402:
-    case 403:
-    case 404:
-    case 405: return &g_metrologicScanner;
-    case 600: return &g_fawagScale;
-    case 601: return &g_radwagScale;
-    case 602: return &g_casScale;
-    default: return nullptr;
+const DeviceEntry* FindDevice(std::int32_t deviceCode) {
+  for (const DeviceEntry& device : kDevices) {
+    if (deviceCode >= device.firstCode && deviceCode <= device.lastCode) return &device;
   }
+  return nullptr;
+}
+
+std::span<const DeviceEntry> Devices() {
+  return kDevices;
 }
 
 CLogicScaner* DefaultJob() {

@@ -19,8 +19,6 @@ bool IsPortFailure(int code) {
   return code <= -1 && code >= -4;
 }
 
-constexpr int kCasScale = 602;
-
 }  // namespace
 
 int CLogicScaner::OpenDevice(int, const RunRequest*) {
@@ -35,11 +33,6 @@ void CLogicScaner::Notify(int code, std::string_view text, int first, int second
   if (CVeduvezid* comm = GetComm()) comm->PostStatus(code, text, first, second);
 }
 
-void CLogicScaner::SetError(int code, std::string text) {
-  m_nErrorCode.store(code);
-  m_strErrorText = std::move(text);
-}
-
 int CLogicScaner::Prepare() {
   const int opened = OpenJob();
   if (opened == 0) {
@@ -51,15 +44,26 @@ int CLogicScaner::Prepare() {
 
 int CLogicScaner::Run() {
   int result = 0;
-  switch (TheRunState().RunMode()) {
-    case 1: result = ReadLoop(TheRunState().GetCodeCallback()); break;
-    case 2: result = ReadFromCollector(); break;
-    case 3: result = LoadIntoCollector(); break;
-    default: break;
+  try {
+    result = RunMode();
+  } catch (...) {
+    // Out of memory, or a host callback that threw: the run still reports its end
+    // and closes the device, so that the port is free for the next run.
+    result = 0;
+    SetError(kSystemFailure, kSystemFailureText.c_str());
   }
   ReportResult(result);
   CloseJob();
   return 0;
+}
+
+int CLogicScaner::RunMode() {
+  switch (TheRunState().RunMode()) {
+    case 1: return ReadLoop(TheRunState().GetCodeCallback());
+    case 2: return ReadFromCollector();
+    case 3: return LoadIntoCollector();
+    default: return 0;
+  }
 }
 
 int CLogicScaner::OpenJob() {
@@ -116,7 +120,7 @@ int CLogicScaner::ReadLoop(CodeCallback callback) {
   while (IsBreakRequested() == 0) {
     // The request is read at every pass, as a new ScanerRun may have rewritten it.
     const RunState& state = TheRunState();
-    result = ReadOnePass(state.DeviceCode(), state.PortNumber(), result, text);
+    result = ReadOnePass(state.GetPollTiming(), state.PortNumber(), result, text);
     if (result == 1 && text[0] != '\0') {
       if (callback != nullptr) CallCodeCallback(callback, text);
       text[0] = '\0';
@@ -128,14 +132,14 @@ int CLogicScaner::ReadLoop(CodeCallback callback) {
 // One poll of the device, with the timing that its kind needs: the CAS scale answers
 // a reading only when asked and is tried three times, the others are polled every
 // 500 ms. Returns the value of the last ReadCode.
-int CLogicScaner::ReadOnePass(int deviceCode, int port, int previousResult, char* text) {
+int CLogicScaner::ReadOnePass(PollTiming timing, int port, int previousResult, char* text) {
   const auto readCode = [&] {
     const int read = ReadCode(port, text);
     // Whatever the device job wrote, the text stays terminated within its buffer.
     text[kCodeTextSize - 1] = '\0';
     return read;
   };
-  if (deviceCode != kCasScale) {
+  if (timing == PollTiming::kEveryHalfSecond) {
     m_sleep(500);
     return readCode();
   }

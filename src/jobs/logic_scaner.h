@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "jobs/job_error.h"
+#include "jobs/run_state.h"
 #include "jobs/thread_job.h"
 #include "zelvane.h"
 
@@ -41,10 +43,11 @@ class CLogicScaner : public CThreadJob {
   // Sends one status notice through the serial object; nothing without one.
   void Notify(int code, std::string_view text, int first, int second);
 
-  int GetErrorCode() const { return m_nErrorCode.load(); }
-  void SetErrorCode(int code) { m_nErrorCode.store(code); }
-  const std::string& GetErrorMessage() const { return m_strErrorText; }
-  void SetError(int code, std::string text);
+  int GetErrorCode() const { return m_error.Code(); }
+  void SetErrorCode(int code) { m_error.SetCode(code); }
+  // A copy: the worker may change the text at any time.
+  std::string GetErrorMessage() const { return m_error.Text(); }
+  void SetError(int code, std::string text) { m_error.Set(code, std::move(text)); }
 
   // The pauses of the polling loop; replaceable so that timing can be counted.
   using SleepFunction = void (*)(unsigned milliseconds);
@@ -58,16 +61,16 @@ class CLogicScaner : public CThreadJob {
 
  private:
   int OpenJob();
+  int RunMode();
   void CloseJob();
   void ShowWait(std::string_view title);
   int ReportResult(int result);
   int ReadLoop(CodeCallback callback);
-  int ReadOnePass(int deviceCode, int port, int previousResult, char* text);
+  int ReadOnePass(PollTiming timing, int port, int previousResult, char* text);
   int ReadFromCollector();
   int LoadIntoCollector();
 
-  std::atomic<int> m_nErrorCode{0};
-  std::string m_strErrorText;
+  JobError m_error;
   std::atomic<CVeduvezid*> m_pComm{nullptr};
   std::atomic<std::uint8_t> m_bOpened{0};
   SleepFunction m_sleep = &platform::SleepMs;

@@ -31,8 +31,4 @@ std::int32_t RunState::PortNumber() const {
   return Load(m_request.port);
 }
 
-bool IsCollectorCode(std::int32_t deviceCode) {
-  return deviceCode == 500 || deviceCode == 501 || deviceCode == 503 || deviceCode == 504;
-}
-
 }  // namespace zelvane

@@ -16,6 +16,12 @@ struct LoadArguments {
   std::int32_t fourth = 0;
 };
 
+// How run mode 1 polls its device.
+enum class PollTiming {
+  kEveryHalfSecond,   // a pause of 500 ms, then one read
+  kAskUntilAnswered,  // the CAS AP-1 dialogue: up to three tries 100 ms apart, 300 ms pauses
+};
+
 // What ScanerRun leaves for the worker: the run mode, a copy of the request and the
 // callbacks. The words that the running loop re-reads on every pass are accessed
 // atomically, because a host may call ScanerRun again while a job runs.
@@ -29,6 +35,9 @@ class RunState {
   std::int32_t PortNumber() const;
   // The copy as a whole, for the open step on the host's thread.
   const RunRequest* Request() const { return &m_request; }
+
+  void SetPollTiming(PollTiming timing) { m_pollTiming.store(timing); }
+  PollTiming GetPollTiming() const { return m_pollTiming.load(); }
 
   void SetRunMode(int mode) { m_runMode.store(mode); }
   int RunMode() const { return m_runMode.load(); }
@@ -45,6 +54,7 @@ class RunState {
 
  private:
   std::atomic<int> m_runMode{0};
+  std::atomic<PollTiming> m_pollTiming{PollTiming::kEveryHalfSecond};
   RunRequest m_request{};
   std::atomic<CodeCallback> m_codeCallback{nullptr};
   std::atomic<StatusCallback> m_statusCallback{nullptr};
@@ -54,8 +64,5 @@ class RunState {
 
 // The library's one run state.
 RunState& TheRunState();
-
-// Device codes whose requests carry a status callback in word 9.
-bool IsCollectorCode(std::int32_t deviceCode);
 
 }  // namespace zelvane

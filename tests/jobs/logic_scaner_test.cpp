@@ -49,6 +49,18 @@ TEST_F(DeviceJobRun, ScannerPollsEveryHalfSecondAndDeliversNonEmptyCodes) {
   EXPECT_EQ(host.NoticeCodes(), (std::vector<int>{1, 10, 11}));
 }
 
+TEST_F(DeviceJobRun, AnExceptionInAPollStillReportsAndClosesAndTheNextRunStarts) {
+  job.ScriptReads({{1, "1"}, {ScriptedDeviceJob::kThrows, ""}});
+  ASSERT_EQ(RunDevice(402), 1);
+  EXPECT_EQ(job.Trace().back(), "close 3");
+  EXPECT_EQ(host.NoticeCodes(), (std::vector<int>{1, 7, 11}));
+  EXPECT_EQ(job.GetErrorCode(), CLogicScaner::kSystemFailure);
+
+  job.ScriptReads({{1, "again"}});
+  ASSERT_EQ(RunDevice(402), 1);
+  EXPECT_EQ(host.Codes(), (std::vector<std::string>{"1", "again"}));
+}
+
 TEST_F(DeviceJobRun, EmptyReadingCountsAsSuccessWithoutCallingTheHost) {
   job.ScriptReads({{1, ""}});
   ASSERT_EQ(RunDevice(402), 1);

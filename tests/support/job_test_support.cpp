@@ -1,7 +1,9 @@
 #include "support/job_test_support.h"
 
 #include <cstring>
+#include <new>
 
+#include "host/device_registry.h"
 #include "platform/threads.h"
 
 namespace zelvane::testing {
@@ -48,6 +50,10 @@ void PrepareRun(int deviceCode, int port, bool withStatusCallback) {
   request.port = port;
   request.status_callback = &HostRecorder::OnStatus;
   TheRunState().StoreRequest(request, withStatusCallback);
+  // The timing the registry gives the code, as ScanerRun sets it.
+  const DeviceEntry* device = FindDevice(deviceCode);
+  TheRunState().SetPollTiming(device != nullptr ? device->pollTiming
+                                                : PollTiming::kEveryHalfSecond);
   TheRunState().SetCodeCallback(&HostRecorder::OnCode);
   TheRunState().SetRunMode(1);
 }
@@ -88,6 +94,7 @@ int ScriptedDeviceJob::ReadCode(int, char* text) {
     return 0;
   }
   const Read& read = m_reads[m_nextRead++];
+  if (read.result == kThrows) throw std::bad_alloc();
   std::memset(text, 0, kCodeTextSize);
   std::memcpy(text, read.text.data(), std::min(read.text.size(), kCodeTextSize));
   if (m_nextRead == m_reads.size()) Break();

@@ -56,12 +56,16 @@ class ScriptedDeviceJob : public CLogicScaner {
   ~ScriptedDeviceJob() override;
 
   // The result of each ReadCode in turn and the text it leaves; after the script the
-  // job breaks itself, as a host would.
+  // job breaks itself, as a host would. A result of kThrows makes that read throw.
   struct Read {
     int result;
     std::string text;
   };
-  void ScriptReads(std::vector<Read> reads) { m_reads = std::move(reads); }
+  static constexpr int kThrows = -1000;
+  void ScriptReads(std::vector<Read> reads) {
+    m_reads = std::move(reads);
+    m_nextRead = 0;
+  }
   void SetOpenResult(int result, int errorCode, std::string errorText);
   // Called inside OpenDevice, on the starting thread.
   void OnOpen(std::function<void(ScriptedDeviceJob&)> action) { m_onOpen = std::move(action); }

@@ -86,13 +86,14 @@ bool HostEvents::WaitForCodes(std::size_t count, std::chrono::milliseconds limit
   return WaitUntil([&] { return m_codes.size() >= count; }, limit);
 }
 
-bool HostEvents::WaitForNotice(int code, std::chrono::milliseconds limit) const {
+bool HostEvents::WaitForNotice(int code, std::chrono::milliseconds limit, std::size_t count) const {
   return WaitUntil(
       [&] {
+        std::size_t seen = 0;
         for (const Notice& notice : m_notices) {
-          if (notice.code == code) return true;
+          if (notice.code == code) ++seen;
         }
-        return false;
+        return seen >= count;
       },
       limit);
 }

@@ -39,9 +39,9 @@ class HostEvents {
   // Milliseconds between the start of the recording and each code's arrival.
   std::vector<long long> CodeTimes() const;
 
-  // Wait, up to `limit`, until so many codes arrived, or a notice with this code.
+  // Wait, up to `limit`, until so many codes arrived, or so many notices with this code.
   bool WaitForCodes(std::size_t count, std::chrono::milliseconds limit) const;
-  bool WaitForNotice(int code, std::chrono::milliseconds limit) const;
+  bool WaitForNotice(int code, std::chrono::milliseconds limit, std::size_t count = 1) const;
 
  private:
   template <typename Condition>

@@ -1,14 +1,16 @@
-// The exported C interface. Every function runs on the host's thread, returns an
+// The exported device interface. Every function runs on the host's thread, returns an
 // integer (or a text) and never lets an exception out.
 #include <atomic>
+#include <string>
 
+#include "buffers/cp1250_literal.h"
 #include "host/device_registry.h"
+#include "host/export_guard.h"
 #include "host/library_objects.h"
 #include "host/record_layouts.h"
 #include "jobs/logic_scaner.h"
 #include "jobs/run_state.h"
 #include "ondrell.h"
-#include "platform/message_box.h"
 #include "serial/veduvezid.h"
 #include "zelvane.h"
 
@@ -21,17 +23,44 @@ constexpr bool ForwardToOndrell = ZELVANE_FORWARD_TO_ONDRELL != 0;
 
 constexpr const char* kCreateFailedText = "Failed to create OLE ECR Control";
 
+constexpr Cp1250Literal kBusyOpening{u8"Trwa praca innego urządzenia ("};
+constexpr Cp1250Literal kBusyClosing{u8"); najpierw przerwij ją"};
+constexpr Cp1250Literal kNotEndedOpening{u8"Przerwana praca urządzenia ("};
+constexpr Cp1250Literal kNotEndedClosing{u8") jeszcze się nie zakończyła"};
+
+// A job the host has broken ends within one poll; a new run waits this long for it.
+constexpr unsigned kBreakGraceMilliseconds = 5000;
+
 std::atomic<bool> g_created{false};
 std::atomic<CLogicScaner*> g_currentJob{nullptr};
 
-// Runs an export body; anything thrown becomes the export's failure result.
-template <typename Result, typename Body>
-Result Guarded(Result onFailure, Body body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return onFailure;
+// The row of the job whose worker runs (or is being prepared), if any.
+const DeviceEntry* RunningDevice() {
+  for (const DeviceEntry& device : Devices()) {
+    if (device.job->IsRunning() != 0) return &device;
   }
+  return nullptr;
+}
+
+// Jobs share the serial object, so a run may not start beside another. A job the host
+// broke is waited for; one that runs unbroken lets only its own device through (whose
+// Start then answers 1 and starts nothing). A refusal leaves its reason on the
+// selected job, which becomes current.
+bool MakeWayFor(const DeviceEntry& selected) {
+  const DeviceEntry* running = RunningDevice();
+  if (running == nullptr) return true;
+  std::string reason;
+  if (running->job->IsBreakRequested() != 0) {
+    if (running->job->StopAndWait(kBreakGraceMilliseconds)) return true;
+    reason = kNotEndedOpening.c_str() + std::string(running->family) + kNotEndedClosing.c_str();
+  } else if (running->job == selected.job) {
+    return true;
+  } else {
+    reason = kBusyOpening.c_str() + std::string(running->family) + kBusyClosing.c_str();
+  }
+  selected.job->SetError(CLogicScaner::kSystemFailure, std::move(reason));
+  g_currentJob.store(selected.job);
+  return false;
 }
 
 // The job that the error queries report; with none yet, the default job becomes
@@ -86,18 +115,22 @@ ZELVANE_API int32_t ZELVANE_CALL ScanerRun(const RunRequest* request, CodeCallba
       MarkRunRefused(g_currentJob.load());
       return 0;
     }
-    const int32_t deviceCode = request->device;
-    RunState& state = TheRunState();
-    // Word 9 exists only in collector requests; other hosts may pass nine words.
-    state.StoreRequest(*request, IsCollectorCode(deviceCode));
-    state.SetCodeCallback(callback);
-    state.SetRunMode(1);
-
-    CLogicScaner* job = SelectJob(deviceCode);
-    if (job == nullptr) {
+    // A refused code leaves the run state alone: a running job reads it.
+    const DeviceEntry* device = FindDevice(request->device);
+    if (device == nullptr) {
       MarkRunRefused(g_currentJob.load());
       return 0;
     }
+    if (!MakeWayFor(*device)) return 0;
+
+    RunState& state = TheRunState();
+    // Word 9 exists only in collector requests; other hosts may pass nine words.
+    state.StoreRequest(*request, device->statusCallbackInWord9);
+    state.SetPollTiming(device->pollTiming);
+    state.SetCodeCallback(callback);
+    state.SetRunMode(1);
+
+    CLogicScaner* job = device->job;
     CVeduvezid& serial = TheSerialObject();
     job->SetErrorCode(0);
     job->SetComm(&serial);
@@ -111,6 +144,10 @@ ZELVANE_API int32_t ZELVANE_CALL ScanerRun(const RunRequest* request, CodeCallba
 ZELVANE_API int32_t ZELVANE_CALL ScanerBreakJob(void) {
   return Guarded<int32_t>(0, [] {
     TheSerialObject().RequestBreak();
+    // The running job, whichever job is current (a second ScanerCreate changes it).
+    for (const DeviceEntry& device : Devices()) {
+      if (device.job->IsRunning() != 0) device.job->Break();
+    }
     if (CLogicScaner* job = g_currentJob.load()) job->Break();
     return 0;
   });
@@ -136,7 +173,12 @@ ZELVANE_API const char* ZELVANE_CALL ScanerErrMsg(void) {
   return Guarded<const char*>(kCreateFailedText, []() -> const char* {
     if constexpr (ForwardToOndrell) return Scaner2ErrMsg();
     const CLogicScaner* job = CurrentJobForQuery();
-    return job != nullptr ? job->GetErrorMessage().c_str() : kCreateFailedText;
+    if (job == nullptr) return kCreateFailedText;
+    // The worker may change the job's text at any time: each thread gets its own copy,
+    // valid until its next call.
+    thread_local std::string text;
+    text = job->GetErrorMessage();
+    return text.c_str();
   });
 }
 
@@ -159,20 +201,6 @@ ZELVANE_API int32_t ZELVANE_CALL Scaner2XRun(int32_t first, int32_t second) {
 ZELVANE_API int32_t ZELVANE_CALL Scaner2XBreakJob(int32_t argument) {
   return Guarded<int32_t>(0, [&]() -> int32_t {
     if constexpr (ForwardToOndrell) return Scaner2BreakJob(argument);
-    return 0;
-  });
-}
-
-ZELVANE_API void ZELVANE_CALL ZelvaneSetMessageHandler(ZelvaneMessageHandler handler) {
-  Guarded<int>(0, [&] {
-    platform::SetMessageHandler(handler);
-    return 0;
-  });
-}
-
-ZELVANE_API void ZELVANE_CALL ZelvaneSetStatusObserver(StatusCallback observer) {
-  Guarded<int>(0, [&] {
-    TheSerialObject().SetStatusObserver(observer);
     return 0;
   });
 }

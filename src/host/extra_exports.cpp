@@ -1,0 +1,26 @@
+// The library's own exports beside the device interface, for hosts and tools.
+#include "host/export_guard.h"
+#include "host/library_objects.h"
+#include "platform/message_box.h"
+#include "serial/veduvezid.h"
+#include "zelvane.h"
+
+using namespace zelvane;
+
+extern "C" {
+
+ZELVANE_API void ZELVANE_CALL ZelvaneSetMessageHandler(ZelvaneMessageHandler handler) {
+  Guarded<int>(0, [&] {
+    platform::SetMessageHandler(handler);
+    return 0;
+  });
+}
+
+ZELVANE_API void ZELVANE_CALL ZelvaneSetStatusObserver(StatusCallback observer) {
+  Guarded<int>(0, [&] {
+    TheSerialObject().SetStatusObserver(observer);
+    return 0;
+  });
+}
+
+}  // extern "C"
