@@ -469,7 +469,10 @@ int CVeduvezid::Send(int port, const CChrArr& data, int seconds) {
     const platform::ByteVariant bytes = ToVariant(piece);
     if (bytes.Type() != platform::ByteVariant::kByteArray || !bytes.HasArray()) return sent;
     PutOutput(bytes);
-    sent += piece.GetSize();
+    // What the port accepted: a piece it took only in part ends the send short, so
+    // that the caller sees the loss instead of a gap in the middle of its data.
+    sent += static_cast<int>(m_nOutWritten);
+    if (static_cast<int>(m_nOutWritten) < piece.GetSize()) return sent;
     if (WaitOutputDrained(port, seconds) != 0) return sent;
   }
 }

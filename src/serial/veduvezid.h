@@ -97,7 +97,8 @@ class CVeduvezid : public CVask_SComm {
   // Sends in pieces of the output buffer size, waiting for the output to drain before
   // and after each piece (each wait with its own limit of `seconds`). With CTS flow,
   // waits for CTS before each piece until the call's deadline: a time-out or a break
-  // there gives 0, whatever was sent. Returns the bytes sent; empty data: TE_PARAM.
+  // there gives 0, whatever was sent. Returns the bytes the port accepted, and stops
+  // at a piece it accepted only in part; empty data: TE_PARAM.
   int Send(int port, const CChrArr& data, int seconds);
   // `count` bytes (pending ones first), or with count 0 whatever has arrived, at least
   // one byte. A count not yet complete at the deadline gives TE_TIMEOUT and the

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <new>
+#include <utility>
 
 #include "platform/threads.h"
 
@@ -12,7 +13,13 @@ class WorkerThread {
 
   // Created suspended so that the creator can publish the pointer before the
   // procedure runs; the thread closes its own handle and releases the object.
+  //
+  // The thread holds a reference to the module its code is in until it ends: a host
+  // that unloads the library while a job runs (its callback showing a dialog, say)
+  // only drops its own reference, and the module goes when the thread is done.
   bool Create() {
+    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                         reinterpret_cast<LPCSTR>(&kInThisModule), &m_module);
     m_handle = ::CreateThread(nullptr, 0, &WorkerThread::Main, this, CREATE_SUSPENDED, nullptr);
     return m_handle != nullptr;
   }
@@ -21,19 +28,26 @@ class WorkerThread {
 
   ~WorkerThread() {
     if (m_handle != nullptr) ::CloseHandle(m_handle);
+    if (m_module != nullptr) ::FreeLibrary(m_module);
   }
 
  private:
   static DWORD WINAPI Main(LPVOID self) {
     auto* worker = static_cast<WorkerThread*>(self);
     const unsigned exitCode = worker->m_proc(worker->m_param);
+    const HMODULE module = std::exchange(worker->m_module, nullptr);
     delete worker;
+    // The last reference may be ours: the module must not go while this code runs.
+    if (module != nullptr) ::FreeLibraryAndExitThread(module, exitCode);
     return exitCode;
   }
+
+  static constexpr char kInThisModule = 0;
 
   ThreadProc m_proc;
   void* m_param;
   HANDLE m_handle = nullptr;
+  HMODULE m_module = nullptr;
 };
 
 WorkerThread* CreateSuspendedThread(ThreadProc proc, void* param) {

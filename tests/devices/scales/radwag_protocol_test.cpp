@@ -54,6 +54,27 @@ class RadwagOnLine : public testing::OpenScaleTest<CRadwag> {
   }
 };
 
+// A port that accepts only half of every write.
+class HalfAcceptingSerial : public CVeduvezid {
+ public:
+  std::uint32_t Write(const void* buffer, std::uint32_t length, std::uint32_t* count,
+                      platform::comm::Overlapped* overlapped, std::uint32_t waitMs) override {
+    return CVeduvezid::Write(buffer, length / 2, count, overlapped, waitMs);
+  }
+};
+
+TEST_F(RadwagOnLine, AFrameThePortTookOnlyInPartIsAShortWrite) {
+  scale.Close();
+  HalfAcceptingSerial halfAccepting;
+  scale.SetComm(&halfAccepting);
+  ASSERT_EQ(scale.Open(device.Port()), 1);
+  EXPECT_EQ(scale.SendFrame("D\r\n"), 0);
+  EXPECT_EQ(scale.GetError(), CRadwag::kShortWrite);
+  EXPECT_EQ(device.Read(3, 300), "D");
+  scale.Close();
+  scale.SetComm(&serial);
+}
+
 TEST_F(RadwagOnLine, LineIsTakenOnceItsLineFeedArrivedAndDumpedWithItsTerminator) {
   RewindDumps(DumpKind::kTextLine);
   Send("S  12.345 kg  \r");

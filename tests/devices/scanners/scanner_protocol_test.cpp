@@ -7,6 +7,7 @@
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
+#include "support/temp_directory_override.h"
 
 namespace zelvane {
 namespace {
@@ -39,6 +40,7 @@ class ScannerOnPort : public ::testing::Test {
     return Text(code);
   }
 
+  testing::TempDirectoryOverride temp;
   testing::MessageRecorder messages;
   testing::PtyDevice device;
   CVeduvezid serial;
@@ -108,9 +110,11 @@ TEST_F(MetrologicOnPort, BacklogOfLinesFasterThanThePollsIsDropped) {
   EXPECT_EQ(Poll(), "34");
 }
 
-TEST_F(TyssoOnPort, LinesEndAtTheCarriageReturn) {
+TEST_F(TyssoOnPort, LinesEndAtTheCarriageReturnAndAreDumped) {
+  testing::RewindDumpRing(DumpKind::kTextLine, temp);
   Scan("12345\r67");
   EXPECT_EQ(Poll(), "12345");
+  EXPECT_EQ(temp.Read(testing::DumpName(DumpKind::kTextLine, 0)), "12345\r");
   EXPECT_EQ(Poll(), "");
   Scan("\r");
   EXPECT_EQ(Poll(), "67");

@@ -22,6 +22,24 @@ std::string LastErrorText() {
 
 void ZELVANE_CALL IgnoreCode(const char*) {}
 
+// What the exports answer before the first ScanerCreate of the process, seen before
+// any test runs.
+struct FreshLibrary : ::testing::Environment {
+  void SetUp() override {
+    HostLineRecord record{};
+    barCodeInfo = ScanerSetBarCodeInfo(&record);
+    breakJob = ScanerBreakJob();
+  }
+  static inline int32_t barCodeInfo = -1;
+  static inline int32_t breakJob = -1;
+};
+const auto* const g_freshLibrary = ::testing::AddGlobalTestEnvironment(new FreshLibrary);
+
+TEST(FreshLibrary, WithoutACreateThereIsNoJobToAddress) {
+  EXPECT_EQ(FreshLibrary::barCodeInfo, 0);
+  EXPECT_EQ(FreshLibrary::breakJob, 0);
+}
+
 class Exports : public ::testing::Test {
  protected:
   void SetUp() override { ScanerDelete(); }

@@ -71,6 +71,27 @@ TEST_F(ScaleRun, RadwagLinesOfFourteenCharactersBecomeWeightCodes) {
   EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 10, 11}));
 }
 
+int g_word9Notices = 0;
+void ZELVANE_CALL CountWord9Notice(int32_t, const char*, int32_t, int32_t) {
+  ++g_word9Notices;
+}
+
+TEST_F(ScaleRun, WordNineOfAScaleRequestIsNeverTheStatusCallback) {
+  std::size_t runs = 0;
+  for (const int32_t code : {kFawag, kRadwag, kCas}) {
+    RunRequest request{};
+    request.device = code;
+    request.port = device.Port();
+    request.status_callback = &CountWord9Notice;
+    g_word9Notices = 0;
+    ASSERT_EQ(ScanerRun(&request, &HostEvents::OnCode), 1) << code;
+    EXPECT_EQ(ScanerBreakJob(), 0);
+    ASSERT_TRUE(events.WaitForNotice(11, 3s, ++runs));
+    EXPECT_EQ(g_word9Notices, 0) << code;
+  }
+  EXPECT_EQ(events.NoticeCodes().size(), 9u);
+}
+
 TEST_F(ScaleRun, FawagLinesOfEightCharactersBecomeWeightCodes) {
   ASSERT_EQ(Start(kFawag, device.Port()), 1);
   ASSERT_TRUE(device.Write(" 1234.56\r\n  12.34\r\n   12.345\r\n   12.34\r\n"));

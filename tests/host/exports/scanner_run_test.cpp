@@ -92,6 +92,9 @@ TEST_F(ScannerRun, MissingPortRefusesTheRunWithTwoPortNotices) {
   if (!kForwarding) {
     EXPECT_EQ(ScanerError(), -2);
     EXPECT_STREQ(ScanerErrMsg(), expected);
+    // A code outside the registry keeps the current job's own error.
+    EXPECT_EQ(Start(406, device.Port()), 0);
+    EXPECT_EQ(ScanerError(), -2);
   }
   // The service still works: the next run on a real port starts.
   ASSERT_EQ(Start(402, device.Port()), 1);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "zelvane.h"
 
@@ -33,6 +34,73 @@ void ZELVANE_CALL CountNotice(int32_t, const char*, int32_t, int32_t) {
   ++g_notices;
 }
 
+// A host whose code callback shows a dialog: it holds the worker for a while.
+volatile LONG g_inDialog = 0;
+void ZELVANE_CALL ShowDialog(const char*) {
+  ::InterlockedExchange(&g_inDialog, 1);
+  ::Sleep(4500);
+}
+
+int EnvironmentNumber(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::atoi(value) : 0;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD limitMs) {
+  for (DWORD waited = 0; !condition(); waited += 50) {
+    if (waited >= limitMs) return false;
+    ::Sleep(50);
+  }
+  return true;
+}
+
+// The host unloads the library while a job's worker sits in its callback: the module
+// must stay until the worker ends (else the worker returns into unmapped code), and go
+// once it has.
+void UnloadWhileAJobRuns() {
+  const int port = EnvironmentNumber("ZELVANE_TEST_PORT");
+  const int devicePort = EnvironmentNumber("ZELVANE_TEST_DEVICE_PORT");
+  if (port <= 0 || devicePort <= 0) {
+    Check(false, "the runner names the COM ports");
+    return;
+  }
+  HMODULE library = ::LoadLibraryA("Zelvane.dll");
+  Check(library != nullptr, "LoadLibraryA again");
+  if (library == nullptr) return;
+  auto create = Lookup<int32_t(ZELVANE_CALL*)(void*)>(library, "ScanerCreate");
+  auto run = Lookup<int32_t(ZELVANE_CALL*)(const RunRequest*, CodeCallback)>(library, "ScanerRun");
+  auto handler =
+      Lookup<void(ZELVANE_CALL*)(ZelvaneMessageHandler)>(library, "ZelvaneSetMessageHandler");
+  handler([](const char*) {});
+  create(nullptr);
+  RunRequest request{};
+  request.device = 402;
+  request.port = port;
+  Check(run(&request, &ShowDialog) == 1, "a scanner runs on the runner's port");
+
+  const std::string deviceName = "COM" + std::to_string(devicePort);
+  const HANDLE scanner = ::CreateFileA(deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+  DWORD written = 0;
+  Check(scanner != INVALID_HANDLE_VALUE && ::WriteFile(scanner, "1\r\n", 3, &written, nullptr),
+        "the scanner sends a code");
+  Check(WaitUntil([] { return g_inDialog != 0; }, 5000), "the host's callback runs");
+
+  Check(::FreeLibrary(library) != FALSE, "FreeLibrary while the worker is in the callback");
+  Check(::GetModuleHandleA("Zelvane.dll") != nullptr, "the library stays while its worker runs");
+  ::Sleep(5000);
+  // Still here: the worker came back from the callback into loaded code.
+  const HMODULE stillLoaded = ::GetModuleHandleA("Zelvane.dll");
+  Check(stillLoaded != nullptr, "the worker keeps polling after the callback");
+  if (stillLoaded != nullptr) {
+    Lookup<int32_t(ZELVANE_CALL*)()>(stillLoaded, "ScanerBreakJob")();
+  }
+  Check(WaitUntil([] { return ::GetModuleHandleA("Zelvane.dll") == nullptr; }, 5000),
+        "the library goes once its worker has ended");
+  if (scanner != INVALID_HANDLE_VALUE) ::CloseHandle(scanner);
+}
+
 }  // namespace
 
 int main() {
@@ -56,7 +124,8 @@ int main() {
       Lookup<void(ZELVANE_CALL*)(StatusCallback)>(library, "ZelvaneSetStatusObserver");
   if (g_failures != 0) return 1;
 
-  Check(setBarCode(nullptr) == 0, "ScanerSetBarCodeInfo before ScanerCreate gives 0");
+  HostLineRecord record{};
+  Check(setBarCode(&record) == 0, "ScanerSetBarCodeInfo before ScanerCreate gives 0");
   Check(breakJob() == 0, "ScanerBreakJob before ScanerCreate gives 0");
   Check(create(nullptr) == 1, "ScanerCreate gives 1");
   Check(create(nullptr) == 0, "a second ScanerCreate gives 0");
@@ -87,6 +156,7 @@ int main() {
   Check(destroy() == 1, "ScanerDelete gives 1 again");
 
   Check(::FreeLibrary(library) != FALSE, "FreeLibrary");
+  UnloadWhileAJobRuns();
   std::printf("%d failed\n", g_failures);
   return g_failures == 0 ? 0 : 1;
 }
