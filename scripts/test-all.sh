@@ -19,29 +19,34 @@ configure_and_build() {
   cmake --build "$out/$name" -j "$jobs"
 }
 
+# Each stage's heading says when it began, so that the log shows what took how long.
+stage() {
+  echo "== $1 (at $((SECONDS / 60)) min $((SECONDS % 60)) s)"
+}
+
 run_tests() {
   local name=$1
   shift
   ctest --test-dir "$out/$name" --output-on-failure -j "$jobs" "$@"
 }
 
-echo "== formatting"
+stage "formatting"
 git -C "$root" ls-files -- '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run --Werror)
 
-echo "== Linux"
+stage "Linux"
 configure_and_build linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
   -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 run_tests linux
-echo "== clang-tidy"
+stage "clang-tidy"
 git -C "$root" ls-files -- 'src/*.cpp' 'tools/*.cpp' 'ondrell/*.cpp' | grep -vE '(/win32/|_win32\.cpp$)' |
   (cd "$root" && xargs -P "$jobs" -n 8 clang-tidy -p "$out/linux" --quiet 2>/dev/null)
 "$root/scripts/check-install.sh" "$out/linux"
 
-echo "== Linux, AddressSanitizer and UndefinedBehaviorSanitizer"
+stage "Linux, AddressSanitizer and UndefinedBehaviorSanitizer"
 configure_and_build asan -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=address
 run_tests asan
 
-echo "== Linux, ThreadSanitizer"
+stage "Linux, ThreadSanitizer"
 configure_and_build tsan -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=thread
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests tsan
 
@@ -57,14 +62,14 @@ check_host() {
   "$root/scripts/check-windows-host.sh" "$out/$1/bin" "$out/linux/bin/zelvane-devsim"
 }
 
-echo "== Windows (64-bit, under wine64)"
+stage "Windows (64-bit, under wine64)"
 configure_and_build windows64 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
 run_tests windows64
 ZELVANE_WINE=$wine64 check_host windows64
 wineserver -k || true
 
-echo "== Windows (32-bit, the product)"
+stage "Windows (32-bit, the product)"
 configure_and_build windows32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake"
 mode=$("$root/scripts/enable-32bit-programs.sh")
@@ -79,4 +84,4 @@ else
 fi
 check_host windows32
 wineserver -k || true
-echo "== all tests passed"
+stage "all tests passed"
