@@ -49,16 +49,13 @@ const DeviceEntry* RunningDevice() {
 bool MakeWayFor(const DeviceEntry& selected) {
   const DeviceEntry* running = RunningDevice();
   if (running == nullptr) return true;
-  std::string reason;
-  if (running->job->IsBreakRequested() != 0) {
-    if (running->job->StopAndWait(kBreakGraceMilliseconds)) return true;
-    reason = kNotEndedOpening.c_str() + std::string(running->family) + kNotEndedClosing.c_str();
-  } else if (running->job == selected.job) {
-    return true;
-  } else {
-    reason = kBusyOpening.c_str() + std::string(running->family) + kBusyClosing.c_str();
-  }
-  selected.job->SetError(CLogicScaner::kSystemFailure, std::move(reason));
+  const bool broken = running->job->IsBreakRequested() != 0;
+  if (broken && running->job->StopAndWait(kBreakGraceMilliseconds)) return true;
+  if (!broken && running->job == selected.job) return true;
+  const char* opening = broken ? kNotEndedOpening.c_str() : kBusyOpening.c_str();
+  const char* closing = broken ? kNotEndedClosing.c_str() : kBusyClosing.c_str();
+  selected.job->SetError(CLogicScaner::kSystemFailure,
+                         opening + std::string(running->family) + closing);
   g_currentJob.store(selected.job);
   return false;
 }

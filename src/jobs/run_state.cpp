@@ -23,10 +23,6 @@ void RunState::StoreRequest(const RunRequest& request, bool withStatusCallback) 
   m_statusCallback.store(statusCallback);
 }
 
-std::int32_t RunState::DeviceCode() const {
-  return Load(m_request.device);
-}
-
 std::int32_t RunState::PortNumber() const {
   return Load(m_request.port);
 }

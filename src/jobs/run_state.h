@@ -31,7 +31,6 @@ class RunState {
   // otherwise the status callback becomes null and word 9 of the host is not read.
   void StoreRequest(const RunRequest& request, bool withStatusCallback);
 
-  std::int32_t DeviceCode() const;
   std::int32_t PortNumber() const;
   // The copy as a whole, for the open step on the host's thread.
   const RunRequest* Request() const { return &m_request; }

@@ -72,14 +72,16 @@ bool CVeduvezid::Awaited(comm::WaitResult result) {
 
 // Limits of 0 seconds and above end at the deadline here; the callers that treat 0 as
 // "only what is there now" never wait.
+std::uint32_t CVeduvezid::WaitLimit(const SessionDeadline& deadline, int seconds) const {
+  return m_breakSignal.SliceOf(seconds >= 0 ? deadline.MillisecondsLeft() : comm::kInfinite);
+}
+
 bool CVeduvezid::AwaitInput(const SessionDeadline& deadline, int seconds) {
-  const std::uint32_t limit = seconds >= 0 ? deadline.MillisecondsLeft() : comm::kInfinite;
-  return Awaited(WaitUntilReadable(m_breakSignal.SliceOf(limit), m_breakSignal.Native()));
+  return Awaited(WaitUntilReadable(WaitLimit(deadline, seconds), m_breakSignal.Native()));
 }
 
 bool CVeduvezid::AwaitOutputDrained(const SessionDeadline& deadline, int seconds) {
-  const std::uint32_t limit = seconds >= 0 ? deadline.MillisecondsLeft() : comm::kInfinite;
-  return Awaited(WaitUntilOutputDrained(m_breakSignal.SliceOf(limit), m_breakSignal.Native()));
+  return Awaited(WaitUntilOutputDrained(WaitLimit(deadline, seconds), m_breakSignal.Native()));
 }
 
 bool CVeduvezid::ProbePort(int port) {

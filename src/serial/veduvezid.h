@@ -31,9 +31,10 @@ extern int g_nProbeError;
 // read it with CheckStatus). Waiting operations sleep on the port until a byte comes,
 // the output drains, the deadline passes or the host breaks the job, so that each is
 // seen at once without keeping a processor busy; a line lost during a wait (the device
-// unplugged) ends it with TE_LINK. Time limits are whole seconds: above 0 a limit, 0 only what is
-// there now, below 0 no limit (each operation says which apply). All port operations run on the
-// thread of the running device job; only the break flag is raised from another.
+// unplugged) ends it with TE_LINK. Time limits are whole seconds: above 0 a limit, 0
+// only what is there now, below 0 no limit (each operation says which apply). All port
+// operations run on the thread of the running device job; only the break flag is
+// raised from another.
 class CVeduvezid : public CVask_SComm {
  public:
   CVeduvezid() = default;
@@ -137,6 +138,7 @@ class CVeduvezid : public CVask_SComm {
   bool AwaitInput(const SessionDeadline& deadline, int seconds);
   bool AwaitOutputDrained(const SessionDeadline& deadline, int seconds);
   bool Awaited(platform::comm::WaitResult result);
+  std::uint32_t WaitLimit(const SessionDeadline& deadline, int seconds) const;
   // The profile's speed, parity, data bits and stop bits as the engine's settings.
   void ApplyProfileSettings();
   // The profile's six line settings as the engine's fields.

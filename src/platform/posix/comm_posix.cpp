@@ -170,11 +170,11 @@ struct Deadline {
   std::uint64_t at;
 };
 
-// One wait on the port together with the break signal.
+// One wait on a port (none when `portFd` is -1) together with the break signal.
 class PortPoll {
  public:
-  PortPoll(const PortObject& port, Signal breakSignal)
-      : m_watched{{port.fd, 0, 0}, {breakSignal != nullptr ? breakSignal->fd : -1, POLLIN, 0}} {}
+  PortPoll(int portFd, Signal breakSignal)
+      : m_watched{{portFd, 0, 0}, {breakSignal != nullptr ? breakSignal->fd : -1, POLLIN, 0}} {}
 
   // The port's entry: set the events to wait for, read what happened.
   pollfd& Port() { return m_watched[0]; }
@@ -728,12 +728,7 @@ bool WaitSignal(Signal signal, std::uint32_t milliseconds) {
     SleepUntil(deadline.at);
     return false;
   }
-  for (;;) {
-    pollfd watched{signal->fd, POLLIN, 0};
-    const int ready = ::poll(&watched, 1, deadline.PollTimeout());
-    if (ready > 0) return true;
-    if (ready == 0 || errno != EINTR) return false;
-  }
+  return PortPoll(-1, signal).Wait(deadline) == WaitResult::kBroken;
 }
 
 WaitResult WaitReadable(Handle port, std::uint32_t milliseconds, Signal breakSignal,
@@ -745,7 +740,7 @@ WaitResult WaitReadable(Handle port, std::uint32_t milliseconds, Signal breakSig
   }
   const Deadline deadline(milliseconds);
   for (;;) {
-    PortPoll poll(*port, breakSignal);
+    PortPoll poll(port->fd, breakSignal);
     poll.Port().events = port->transmitQueue.empty() ? POLLIN : POLLIN | POLLOUT;
     const WaitResult result = poll.Wait(deadline);
     if (result != WaitResult::kReady) {
@@ -767,7 +762,7 @@ WaitResult WaitOutputDrained(Handle port, std::uint32_t milliseconds, Signal bre
   GrowingInterval checks;
   for (;;) {
     if (!PushTransmitQueue(*port)) return WaitResult::kFailed;
-    PortPoll poll(*port, breakSignal);
+    PortPoll poll(port->fd, breakSignal);
     if (!port->transmitQueue.empty()) {
       // Our queue waits for room in the kernel's, which poll announces.
       poll.Port().events = POLLOUT;

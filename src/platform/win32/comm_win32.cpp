@@ -117,7 +117,7 @@ class TransmitQueue {
 struct PortObject {
   HANDLE file = INVALID_HANDLE_VALUE;
   TransmitQueue output;
-  // For the one-byte read of WaitReadable; made on first use.
+  // For the one-byte read of WaitReadable.
   HANDLE waitEvent = nullptr;
   // The read time-outs last set by the caller, which WaitReadable puts back.
   COMMTIMEOUTS timeouts{};
@@ -192,9 +192,11 @@ Handle OpenDevice(const char* name, bool overlapped) {
     return nullptr;
   }
   port->file = file;
-  if (!port->output.Prepare()) {
+  port->waitEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (port->waitEvent == nullptr || !port->output.Prepare()) {
     const DWORD error = ::GetLastError();
     ::CloseHandle(file);
+    if (port->waitEvent != nullptr) ::CloseHandle(port->waitEvent);
     delete port;
     Fail(error);
     return nullptr;
@@ -490,10 +492,6 @@ WaitResult WaitReadable(Handle port, std::uint32_t milliseconds, Signal breakSig
   if (port == nullptr) {
     Fail(ERROR_INVALID_HANDLE);
     return WaitResult::kFailed;
-  }
-  if (port->waitEvent == nullptr) {
-    port->waitEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (port->waitEvent == nullptr) return WaitResult::kFailed;
   }
   constexpr DWORD kLongestReadMs = 1000;
   const Deadline deadline(milliseconds);
