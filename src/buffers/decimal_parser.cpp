@@ -42,9 +42,10 @@ std::int64_t DecimalMagnitude(const char* first, const char* last) {
     const char* digits = fractionEnd + 1;
     const bool negative = *digits == '-';
     if (*digits == '+' || *digits == '-') ++digits;
-    if (std::from_chars(digits, last, exponent).ec != std::errc()) {
-      exponent = std::numeric_limits<std::int32_t>::max();
-    }
+    // Cut to 32 bits, so that adding the count of digits cannot overflow.
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
+    if (std::from_chars(digits, last, exponent).ec != std::errc()) exponent = kLimit;
+    exponent = std::min(exponent, kLimit);
     if (negative) exponent = -exponent;
   }
   const char* const significant = std::find_if(first, integerEnd, [](char c) { return c != '0'; });

@@ -21,4 +21,11 @@ int TakePushedLine(CVeduvezid& comm, int port, std::uint8_t terminator, CChrArr&
   return status;
 }
 
+CChrArr WithoutLineEnd(const CChrArr& line) {
+  int end = line.GetSize();
+  if (end > 0 && line[end - 1] == kLineFeed) --end;
+  if (end > 0 && line[end - 1] == kCarriageReturn) --end;
+  return line.Left(end);
+}
+
 }  // namespace zelvane

@@ -28,4 +28,9 @@ inline constexpr int kMaxBacklog = 1024;
 // line with its terminator when the status is 0, and is empty otherwise.
 int TakePushedLine(CVeduvezid& comm, int port, std::uint8_t terminator, CChrArr& line);
 
+// The text of a line taken up to its LF: without the LF and a CR right before it.
+// Lines are meant to end in CR LF, but a device set to end them in LF alone (or a CR
+// lost on the line) must not cost the code or weight its last character.
+CChrArr WithoutLineEnd(const CChrArr& line);
+
 }  // namespace zelvane

@@ -63,6 +63,8 @@ TEST(ToDouble, ValuesBeyondTheRangeOfDouble) {
   EXPECT_EQ(ToDouble("1e-999"), 0.0);
   EXPECT_EQ(ToDouble(("0." + std::string(400, '0') + "1e+60").c_str()), 0.0);
   EXPECT_EQ(ToDouble("1e99999999999999999999999"), infinity);
+  EXPECT_EQ(ToDouble(("1" + std::string(300, '0') + "e9223372036854775807").c_str()), infinity);
+  EXPECT_EQ(ToDouble(("0." + std::string(300, '0') + "1e-9223372036854775807").c_str()), 0.0);
   EXPECT_GT(ToDouble("1e-310"), 0.0);
   EXPECT_DOUBLE_EQ(ToDouble("1.7976931348623157e308"), std::numeric_limits<double>::max());
 }

@@ -42,7 +42,7 @@ bool CRadwag::TakeTextLine(CChrArr& line, int minimumLength) {
   if (!Succeeded(TakePushedLine(Comm(), m_nPort, kLineFeed, taken))) return false;
   if (taken.IsEmpty() || taken.GetSize() < minimumLength) return false;
   WriteDump(DumpKind::kTextLine, taken);
-  line = taken.Left(taken.GetSize() - 2);
+  line = WithoutLineEnd(taken);
   return true;
 }
 

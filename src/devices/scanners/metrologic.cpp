@@ -27,8 +27,7 @@ CChrArr CMetroLogic::TakeLine(unsigned char terminator) {
 }
 
 int CMetroLogic::ReadScan(CChrArr& code) {
-  const CChrArr line = TakeLine(kLineFeed);
-  code = line.IsEmpty() ? CChrArr() : line.Left(line.GetSize() - 2);
+  code = WithoutLineEnd(TakeLine(kLineFeed));
   return 1;
 }
 

@@ -98,6 +98,10 @@ TEST_F(RadwagOnLine, AnswerShorterThanTenBytesIsRefusedWithoutDump) {
   EXPECT_EQ(Text(line), " 12.500 kg");
   EXPECT_EQ(Dump(DumpKind::kTextLine, 0), " 12.500 kg\r\n");
   EXPECT_EQ(scale.ReadAnswer(line), 0);
+  // A CR lost on the line must not cost the weight its last digit.
+  Send("    12.505\n\r\n");
+  EXPECT_EQ(scale.ReadAnswer(line), 1);
+  EXPECT_EQ(Text(line), "    12.505");
 }
 
 class RadwagWeighing : public RadwagOnLine {

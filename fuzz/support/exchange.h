@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+#include "protocol/veduvezid_ecr.h"
+#include "scripted_line.h"
+#include "serial/veduvezid.h"
+
+namespace zelvane::fuzzing {
+
+// Plays the fuzzer's device against one protocol object on port 1: the protocol is
+// opened, `poll` is called as its job would call it, with `pollMs` of virtual time
+// between calls, until the device has nothing more to say (or kMaxPolls), and the
+// port is closed.
+inline constexpr int kMaxPolls = 512;
+
+template <typename Poll>
+void RunExchange(CVeduvezidECR& protocol, const std::uint8_t* data, std::size_t size,
+                 std::uint32_t pollMs, Poll poll) {
+  static CVeduvezid serialObject;
+  PlayDevice(data, size);
+  protocol.SetComm(&serialObject);
+  if (protocol.Open(1) == 1) {
+    for (int polls = 0; polls < kMaxPolls && DeviceHasMore(); ++polls) {
+      poll();
+      AdvanceClock(pollMs);
+    }
+  }
+  protocol.Close();
+}
+
+}  // namespace zelvane::fuzzing
