@@ -21,3 +21,8 @@ elseif(ZELVANE_SANITIZE STREQUAL "thread")
 elseif(NOT ZELVANE_SANITIZE STREQUAL "")
   message(FATAL_ERROR "ZELVANE_SANITIZE must be empty, 'address' or 'thread'")
 endif()
+
+# Fuzz builds measure the coverage of everything they link.
+if(ZELVANE_BUILD_FUZZERS)
+  target_compile_options(zelvane_settings INTERFACE -fsanitize=fuzzer-no-link)
+endif()

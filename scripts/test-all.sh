@@ -50,6 +50,15 @@ stage "Linux, ThreadSanitizer"
 configure_and_build tsan -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=thread
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests tsan
 
+# Every parser's fuzz target runs a few seconds on its seeds, so that an input that
+# once crashed (kept among the seeds) fails the run if its fault comes back.
+stage "Fuzz targets"
+CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DZELVANE_SANITIZE=address -DZELVANE_BUILD_FUZZERS=ON -DZELVANE_BUILD_TESTS=OFF \
+  -DZELVANE_WERROR=ON >/dev/null
+cmake --build "$out/fuzz" -j "$jobs" --target fuzzers
+"$root/scripts/run-fuzzers.sh" "$out/fuzz" 6
+
 # Both Windows builds run in one Wine prefix, made by the 64-bit loader, which needs
 # nothing of the kernel's 32-bit support.
 export WINEPREFIX=${WINEPREFIX:-$out/wineprefix} WINEDEBUG=-all
