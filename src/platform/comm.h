@@ -151,7 +151,7 @@ bool CancelTransfer(Handle port, Overlapped& overlapped);
 bool Purge(Handle port, std::uint32_t flags);        // PurgeComm
 bool ClearErrors(Handle port, QueueStatus& status);  // ClearCommError
 // GetCommModemStatus. Fails with kErrorInvalidFunction on a device without modem
-// lines (a pseudo-terminal): a caller that waits for CTS then sees it off.
+// lines (a pseudo-terminal).
 // Neither system offers a change of CTS as something to wait on together with a
 // break (Wine emulates WaitCommEvent by polling), so callers check it periodically.
 bool GetModemStatus(Handle port, std::uint32_t& status);

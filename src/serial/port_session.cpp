@@ -84,6 +84,10 @@ bool CVeduvezid::AwaitOutputDrained(const SessionDeadline& deadline, int seconds
   return Awaited(WaitUntilOutputDrained(WaitLimit(deadline, seconds), m_breakSignal.Native()));
 }
 
+bool CVeduvezid::ClearToSend() {
+  return IsCtsOn() == 1 || m_lLastError != comm::kErrorSuccess;
+}
+
 bool CVeduvezid::ProbePort(int port) {
   if (!IsProbedPort(port)) {
     g_nProbeError = TE_PARAM;
@@ -458,7 +462,7 @@ int CVeduvezid::Send(int port, const CChrArr& data, int seconds) {
       // CTS cannot be waited for together with a break (see platform/comm.h): the
       // line is looked at again at growing intervals, the break ending each at once.
       platform::GrowingInterval checks;
-      while (IsCtsOn() == 0) {
+      while (!ClearToSend()) {
         if (seconds > 0 && deadline.Passed()) {
           m_Profile.status = TE_TIMEOUT;
           platform::YieldThread();

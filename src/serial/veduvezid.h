@@ -138,6 +138,10 @@ class CVeduvezid : public CVask_SComm {
   bool AwaitInput(const SessionDeadline& deadline, int seconds);
   bool AwaitOutputDrained(const SessionDeadline& deadline, int seconds);
   bool Awaited(platform::comm::WaitResult result);
+  // CTS is on, or the line has no modem signals that can be read (a pseudo-terminal,
+  // a USB adapter without them, a COM port under Wine): waiting for CTS there would
+  // never end, so such a line counts as clear to send.
+  bool ClearToSend();
   std::uint32_t WaitLimit(const SessionDeadline& deadline, int seconds) const;
   // The profile's speed, parity, data bits and stop bits as the engine's settings.
   void ApplyProfileSettings();

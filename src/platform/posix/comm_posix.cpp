@@ -7,8 +7,7 @@
 //   wait stays pending and is driven by whoever waits on its event.
 // - Modem lines are optional: pseudo-terminals have none (TIOCMGET and TIOCMSET fail
 //   with ENOTTY or EINVAL), so the wanted DTR and RTS states are only recorded there,
-//   and GetModemStatus fails with kErrorInvalidFunction. Callers that need CTS then
-//   see it off, which is the honest answer for a line without modem signals.
+//   and GetModemStatus fails with kErrorInvalidFunction, as it does under Wine.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
