@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -32,7 +34,12 @@ const DeviceRow kDevices[] = {
 struct ParseState {
   DevsimOptions options;
   bool cued = false;  // the demo steps have been replaced by the command line's
+  std::string fault;  // as given, drawn with the seed once every option is read
+  std::uint32_t seed = 1;
 };
+
+// A fault without its byte strikes somewhere in the device's first bytes.
+constexpr std::size_t kRandomFaultWithin = 256;
 
 // The step list of a script, emptied of its demo steps before the first cue adds one.
 std::vector<ScannerCue>& StepsOf(ScannerScript& script) {
@@ -151,6 +158,17 @@ bool SetPort(ParseState& state, std::string_view value) {
   return port.has_value();
 }
 
+bool SetFault(ParseState& state, std::string_view value) {
+  state.fault = value;
+  return ParseLineFault(value, state.seed, kRandomFaultWithin).has_value();
+}
+
+bool SetSeed(ParseState& state, std::string_view value) {
+  const auto seed = ParseNumber<std::uint32_t>(value, 0, UINT32_MAX);
+  if (seed) state.seed = *seed;
+  return seed.has_value();
+}
+
 bool SetHelp(ParseState& state, std::string_view) {
   state.options.help = true;
   return true;
@@ -210,6 +228,12 @@ const OptionRow kOptions[] = {
      "pace of the codes and pushed lines (0: none; radwag, fawag: answer only)", &PlaysAny,
      &SetEvery},
     {"--port", "N", "all", "the n printed in ZELVANE_COM<n>= (default 1)", &PlaysAny, &SetPort},
+    {"--fault", "KIND[@N]", "all",
+     "drop, flip, cut (the rest of the frame), stall (6 s) or vanish at byte N of what "
+     "the device sends (from 0; random without @N)",
+     &PlaysAny, &SetFault},
+    {"--seed", "N", "all", "draws the random byte and bit of --fault (default 1)", &PlaysAny,
+     &SetSeed},
     {"--help", nullptr, "all", "show this text", &PlaysAny, &SetHelp},
 };
 
@@ -256,6 +280,9 @@ DevsimParseResult ParseDevsimOptions(const std::vector<std::string>& arguments) 
     if (!option->apply(state, value)) {
       return "bad value '" + std::string(value) + "' for " + name;
     }
+  }
+  if (!state.fault.empty()) {
+    state.options.fault = ParseLineFault(state.fault, state.seed, kRandomFaultWithin);
   }
   return state.options;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "device_script.h"
+#include "line_fault.h"
 
 namespace zelvane::devsim {
 
@@ -12,7 +14,8 @@ namespace zelvane::devsim {
 struct DevsimOptions {
   bool help = false;
   DeviceScript script;
-  int comPort = 1;  // the n of the ZELVANE_COM<n> line printed for the PC
+  std::optional<LineFault> fault;  // what goes wrong on the line, if anything
+  int comPort = 1;                 // the n of the ZELVANE_COM<n> line printed for the PC
 };
 
 // The options, or the text of what is wrong with the command line.

@@ -44,7 +44,7 @@ int RunProgram(int argc, char** argv) {
 
   const sigset_t stopSignals = StopSignals();
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-  SimulatedPortResult started = SimulatedPort::Start(options.script);
+  SimulatedPortResult started = SimulatedPort::Start(options.script, options.fault);
   if (const std::string* problem = std::get_if<std::string>(&started)) {
     std::fprintf(stderr, "%s: %s\n", kProgramName, problem->c_str());
     return 1;

@@ -17,6 +17,9 @@ class PseudoTerminal : public DeviceLink {
   static std::unique_ptr<PseudoTerminal> Open(std::string& error);
 
   virtual const std::string& SlavePath() const = 0;
+  // Closes the pair for good, as a device that is switched off or pulled out: the
+  // PC's port sees its line hang up.
+  virtual void Vanish() = 0;
 };
 
 }  // namespace zelvane::devsim

@@ -22,12 +22,15 @@ class PosixPseudoTerminal final : public PseudoTerminal {
  public:
   PosixPseudoTerminal(int master, int slave, std::string slavePath)
       : m_master(master), m_slave(slave), m_slavePath(std::move(slavePath)) {}
-  ~PosixPseudoTerminal() override {
-    close(m_master);
-    close(m_slave);
-  }
+  ~PosixPseudoTerminal() override { Vanish(); }
 
   const std::string& SlavePath() const override { return m_slavePath; }
+
+  void Vanish() override {
+    if (m_master >= 0) close(m_master);
+    if (m_slave >= 0) close(m_slave);
+    m_master = m_slave = -1;
+  }
 
   bool Write(std::string_view bytes) override {
     const auto giveUp = std::chrono::steady_clock::now() + kWriteGiveUp;

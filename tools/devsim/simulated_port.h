@@ -1,12 +1,14 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
 #include <variant>
 
 #include "device_script.h"
+#include "line_fault.h"
 #include "pseudo_terminal.h"
 
 namespace zelvane::devsim {
@@ -19,8 +21,9 @@ using SimulatedPortResult = std::variant<std::unique_ptr<SimulatedPort>, std::st
 // program that opens the slave as its COM port (ZELVANE_COM<n>=SlavePath()).
 class SimulatedPort {
  public:
-  // Starts the device of the script.
-  static SimulatedPortResult Start(const DeviceScript& script);
+  // Starts the device of the script, with the fault on its line if one is given.
+  static SimulatedPortResult Start(const DeviceScript& script,
+                                   const std::optional<LineFault>& fault = std::nullopt);
   // Starts the demo device (DemoScript) of a device code: 400..405 scanners, 600 Fawag,
   // 601 Radwag, 602 CAS AP-1; other codes have no simulator.
   static SimulatedPortResult StartDemo(int deviceCode);
@@ -33,9 +36,11 @@ class SimulatedPort {
   const std::string& SlavePath() const { return m_terminal->SlavePath(); }
 
  private:
-  SimulatedPort(std::unique_ptr<PseudoTerminal> terminal, const DeviceScript& script);
+  SimulatedPort(std::unique_ptr<PseudoTerminal> terminal, const DeviceScript& script,
+                const std::optional<LineFault>& fault);
 
   std::unique_ptr<PseudoTerminal> m_terminal;
+  std::unique_ptr<FaultyLink> m_faultyLink;  // between the device and the pair, if any
   std::unique_ptr<DeviceSimulator> m_simulator;
   // Last: the thread is stopped and joined before the simulator and the pair go.
   std::jthread m_player;

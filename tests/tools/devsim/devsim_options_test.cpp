@@ -99,6 +99,22 @@ TEST(DevsimOptions, RefusesWhatNoDeviceCouldPlay) {
   EXPECT_EQ(Refusal({"tysso", "--noise", "0"}), "bad value '0' for --noise");
   EXPECT_EQ(Refusal({"tysso", "--every", "-1"}), "bad value '-1' for --every");
   EXPECT_EQ(Refusal({"tysso", "--bogus"}), "unknown option '--bogus'");
+  EXPECT_EQ(Refusal({"cas", "--fault", "melt@3"}), "bad value 'melt@3' for --fault");
+  EXPECT_EQ(Refusal({"cas", "--fault", "drop@x"}), "bad value 'drop@x' for --fault");
+}
+
+TEST(DevsimOptions, FaultStrikesItsByteOrOneDrawnFromTheSeedWhateverTheOrder) {
+  const std::optional<LineFault> placed = Parsed({"cas", "--fault", "cut@17"}).fault;
+  ASSERT_TRUE(placed);
+  EXPECT_EQ(placed->kind, FaultKind::kCut);
+  EXPECT_EQ(placed->atByte, 17u);
+  const auto drawn = [](const char* seed) {
+    return Parsed({"radwag", "--fault", "flip", "--seed", seed}).fault->atByte;
+  };
+  EXPECT_EQ(drawn("7"), drawn("7"));
+  EXPECT_NE(drawn("7"), drawn("8"));
+  EXPECT_LT(drawn("9"), 256u);
+  EXPECT_FALSE(Parsed({"tysso"}).fault);
 }
 
 TEST(DevsimOptions, HelpNeedsNoDevice) {

@@ -1,0 +1,184 @@
+// Transfers from simulated devices whose line fails on purpose, at bytes drawn from a
+// seed, against the library's protocol classes. The rule: every reading the PC takes
+// is one the device sent, intact; a reading damaged on the line makes its exchange
+// fail. Protocols that check their frames hold it against every fault; those without
+// a check can only hold it against faults that damage no byte, and their other runs
+// are counted, not judged. ZELVANE_FAULTED_RUNS sets the runs per family (default 5,
+// one of each fault); the tally is printed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "buffers/chr_arr.h"
+#include "cas_scale_simulator.h"
+#include "device_simulator.h"
+#include "devices/scales/cas_ap1.h"
+#include "devices/scanners/scanner_jobs.h"
+#include "line_fault.h"
+#include "scanner_simulator.h"
+#include "serial/veduvezid.h"
+#include "support/pty_device.h"
+#include "support/serial_test_support.h"
+#include "support/temp_directory_override.h"
+
+namespace zelvane::devsim {
+namespace {
+
+using zelvane::testing::PtyDevice;
+
+constexpr FaultKind kKinds[] = {FaultKind::kDrop, FaultKind::kFlip, FaultKind::kCut,
+                                FaultKind::kStall, FaultKind::kVanish};
+const char* const kKindNames[] = {"drop", "flip", "cut", "stall", "vanish"};
+
+std::string Text(const CChrArr& bytes) {
+  return std::string(reinterpret_cast<const char*>(bytes.GetData()),
+                     static_cast<std::size_t>(bytes.GetSize()));
+}
+
+int RunsPerFamily() {
+  const char* runs = std::getenv("ZELVANE_FAULTED_RUNS");
+  return runs != nullptr && std::atoi(runs) > 0 ? std::atoi(runs) : 5;
+}
+
+// The test's device end of the port as the simulators' link.
+class PtyDeviceLink : public DeviceLink {
+ public:
+  explicit PtyDeviceLink(PtyDevice& device) : m_device(device) {}
+  bool Write(std::string_view bytes) override { return m_device.Write(bytes); }
+  std::string Read(std::size_t count, int timeoutMs) override {
+    return m_device.Read(count, timeoutMs);
+  }
+
+ private:
+  PtyDevice& m_device;
+};
+
+// What one family's transfer is: the readings its device sends, how many bytes that
+// takes, the device and the PC's side of the transfer (the readings it took).
+struct Family {
+  const char* name;
+  std::set<std::string> sent;
+  std::size_t transferBytes;
+  std::set<FaultKind> judged;  // the faults whose runs must hold the rule
+  std::function<std::unique_ptr<DeviceSimulator>(DeviceLink&)> device;
+  std::chrono::milliseconds beatEvery;
+  std::function<std::vector<std::string>(CVeduvezid&, int port)> transfer;
+};
+
+struct Outcome {
+  int runs = 0;
+  int intact = 0;  // every reading taken was one sent
+  int wrong = 0;   // a reading the device never sent was taken
+};
+
+class FaultedTransfers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!PtyDevice::Available()) GTEST_SKIP() << zelvane::testing::kNeedsRunner;
+  }
+
+  // Runs the family's transfer under each fault in turn and returns the tally.
+  std::map<FaultKind, Outcome> Run(const Family& family) {
+    std::map<FaultKind, Outcome> tally;
+    for (int run = 0; run < RunsPerFamily(); ++run) {
+      PtyDevice device;
+      EXPECT_TRUE(device.IsReady()) << device.Error();
+      PtyDeviceLink line(device);
+      LineFault fault = *ParseLineFault(kKindNames[run % 5], static_cast<std::uint32_t>(run),
+                                        family.transferBytes);
+      fault.kind = kKinds[run % 5];
+      fault.stall = std::chrono::milliseconds(5500);
+      FaultyLink link(line, fault, [&device] { device.Disappear(); });
+      const std::unique_ptr<DeviceSimulator> simulator = family.device(link);
+      CVeduvezid serial;
+      std::vector<std::string> taken;
+      {
+        std::jthread player(
+            [&](std::stop_token stop) { RunSimulator(*simulator, family.beatEvery, stop); });
+        taken = family.transfer(serial, device.Port());
+        link.Cancel();
+      }
+      Outcome& outcome = tally[fault.kind];
+      ++outcome.runs;
+      bool wrong = false;
+      for (const std::string& reading : taken) wrong |= family.sent.count(reading) == 0;
+      ++(wrong ? outcome.wrong : outcome.intact);
+      if (family.judged.count(fault.kind) != 0) {
+        EXPECT_FALSE(wrong) << family.name << ", " << kKindNames[run % 5] << " at byte "
+                            << fault.atByte;
+      }
+    }
+    for (const auto& [kind, outcome] : tally) {
+      std::printf("%-12s %-7s runs %3d  intact %3d  wrong %3d\n", family.name,
+                  kKindNames[static_cast<int>(kind)], outcome.runs, outcome.intact, outcome.wrong);
+    }
+    return tally;
+  }
+
+  zelvane::testing::TempDirectoryOverride temp;
+  zelvane::testing::MessageRecorder messages;
+};
+
+TEST_F(FaultedTransfers, CasAnswersAreTakenIntactOrTheirDialogueFails) {
+  const std::vector<CasStep> answers = {CasAnswer{"S  1.234kg"}, CasAnswer{"S   2.50kg"}};
+  const Family cas{
+      "cas",
+      {"S  1.234kg", "S   2.50kg"},
+      2 * 16,  // ACK, then SOH, STX, ten characters, the check, ETX and EOT
+      {kKinds[0], kKinds[1], kKinds[2], kKinds[3], kKinds[4]},
+      [&answers](DeviceLink& link) { return std::make_unique<CasScaleSimulator>(link, answers); },
+      std::chrono::milliseconds(0),
+      [](CVeduvezid& serial, int port) {
+        CCasAP_1 scale;
+        scale.SetComm(&serial);
+        std::vector<std::string> taken;
+        if (scale.Open(port) != 1) return taken;
+        for (int dialogue = 0; dialogue < 3; ++dialogue) {
+          CChrArr answer;
+          if (scale.ReadWeight(answer) == 1) taken.push_back(Text(answer));
+        }
+        scale.Close();
+        return taken;
+      }};
+  Run(cas);
+}
+
+TEST_F(FaultedTransfers, ScannerCodesSurviveStallsAndAVanishingScanner) {
+  const Family metrologic{"metrologic",
+                          {"5901234123457", "4006381333931"},
+                          2 * 15,
+                          {FaultKind::kStall, FaultKind::kVanish},
+                          [](DeviceLink& link) {
+                            return std::make_unique<ScannerSimulator>(
+                                link, LineEnd::kCrLf,
+                                std::vector<ScannerCue>{ScannedCodes{{"5901234123457"}},
+                                                        ScannedCodes{{"4006381333931"}}});
+                          },
+                          std::chrono::milliseconds(100),
+                          [](CVeduvezid& serial, int port) {
+                            CMetroLogic scanner;
+                            scanner.SetComm(&serial);
+                            std::vector<std::string> taken;
+                            if (scanner.Open(port) != 1) return taken;
+                            for (int poll = 0; poll < 12; ++poll) {
+                              CChrArr code;
+                              scanner.ReadScan(code);
+                              if (!code.IsEmpty()) taken.push_back(Text(code));
+                              serial.Pause(0.1);
+                            }
+                            scanner.Close();
+                            return taken;
+                          }};
+  Run(metrologic);
+}
+
+}  // namespace
+}  // namespace zelvane::devsim
