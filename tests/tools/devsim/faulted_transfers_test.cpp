@@ -21,8 +21,10 @@
 #include "cas_scale_simulator.h"
 #include "device_simulator.h"
 #include "devices/scales/cas_ap1.h"
+#include "devices/scales/scale_parsing.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "line_fault.h"
+#include "line_scale_simulator.h"
 #include "scanner_simulator.h"
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"
@@ -178,6 +180,36 @@ TEST_F(FaultedTransfers, ScannerCodesSurviveStallsAndAVanishingScanner) {
                             return taken;
                           }};
   Run(metrologic);
+}
+
+TEST_F(FaultedTransfers, RadwagWeightsSurviveStallsAndAVanishingScale) {
+  const Family radwag{
+      "radwag",
+      {"2700000012500", "2700000025000"},
+      2 * 16,
+      {FaultKind::kStall, FaultKind::kVanish},
+      [](DeviceLink& link) {
+        return std::make_unique<LineScaleSimulator>(
+            link, LineScaleModel::kRadwag,
+            std::vector<Reading>{{ReadingKind::kStable, 1.25}, {ReadingKind::kStable, 2.5}});
+      },
+      std::chrono::milliseconds(100),
+      [](CVeduvezid& serial, int port) {
+        CRadwag scale;
+        scale.SetComm(&serial);
+        std::vector<std::string> taken;
+        if (scale.Open(port) != 1) return taken;
+        for (int poll = 0; poll < 12; ++poll) {
+          CChrArr line;
+          scale.ReadLine(line);
+          if (const std::optional<CChrArr> code = RadwagWeightCode(line))
+            taken.push_back(Text(*code));
+          serial.Pause(0.1);
+        }
+        scale.Close();
+        return taken;
+      }};
+  Run(radwag);
 }
 
 }  // namespace
