@@ -27,6 +27,7 @@ namespace {
 
 constexpr const char* kCupsd = "/usr/sbin/cupsd";
 constexpr auto kStartLimit = std::chrono::seconds(10);
+constexpr const char* kTemplates = ZELVANE_CUPSD_TEMPLATES;
 
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path) << text;
@@ -54,6 +55,16 @@ pid_t Spawn(const std::vector<std::string>& command, const std::string& output) 
   if (posix_spawn(&pid, arguments[0], &actions, nullptr, arguments.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   return pid;
+}
+
+// The configuration templates name the server's folder @FOLDER@.
+std::string WithFolder(std::string text, const std::string& folder) {
+  const std::string placeholder = "@FOLDER@";
+  for (std::size_t at = text.find(placeholder); at != std::string::npos;
+       at = text.find(placeholder, at + folder.size())) {
+    text.replace(at, placeholder.size(), folder);
+  }
+  return text;
 }
 
 bool Accepts(const std::string& socketPath) {
@@ -90,17 +101,10 @@ PrivateCupsServer::PrivateCupsServer() {
   for (const char* sub : {"spool", "spool/tmp", "state", "cache", "log", "ppd"}) {
     std::filesystem::create_directories(m_folder + "/" + sub);
   }
-  WriteFile(m_folder + "/cupsd.conf",
-            "Listen " + m_socket +
-                "\nLogLevel warn\nBrowsing No\nDefaultAuthType None\nWebInterface No\n"
-                "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
-  WriteFile(m_folder + "/cups-files.conf",
-            "ServerRoot " + m_folder + "\nRequestRoot " + m_folder + "/spool\nTempDir " + m_folder +
-                "/spool/tmp\nStateDir " + m_folder + "/state\nCacheDir " + m_folder +
-                "/cache\nErrorLog " + m_folder + "/log/error_log\nAccessLog " + m_folder +
-                "/log/access_log\nPageLog " + m_folder +
-                "/log/page_log\nUser lp\nGroup lp\nSystemGroup root\n");
+  for (const char* name : {"cupsd.conf", "cups-files.conf"}) {
+    WriteFile(m_folder + "/" + name,
+              WithFolder(ReadFile(std::string(kTemplates) + "/" + name + ".in"), m_folder));
+  }
   setenv("CUPS_SERVER", m_socket.c_str(), 1);
 
   m_pid = Spawn({kCupsd, "-f", "-c", m_folder + "/cupsd.conf", "-s", m_folder + "/cups-files.conf"},
