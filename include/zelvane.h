@@ -144,8 +144,9 @@ ZELVANE_API void ZELVANE_CALL ZelvaneSetStatusObserver(StatusCallback observer);
  * name begins like the stored one up to and including the marker is taken, even
  * before a later printer that carries exactly the stored name. Without a marker, or
  * when no printer matches, the name itself. Never fails: returns a library-owned
- * buffer of at most 255 characters and NUL, overwritten by every call of either
- * function (copy it before the next call; a null name gives an empty text). */
+ * buffer of at most 255 characters and NUL, overwritten by every call and by every
+ * PrnRawData that resolves a name (copy it before the next call; a null name gives
+ * an empty text). */
 ZELVANE_API const char* ZELVANE_CALL GetPrnNameInSession(const char* name);
 
 /* PrnRawData: sends `count` bytes unchanged (NUL, ESC and bytes above 127 included)
