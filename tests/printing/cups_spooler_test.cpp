@@ -4,6 +4,9 @@
 #ifndef _WIN32
 
 #include <cups/cups.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -171,6 +174,29 @@ TEST_F(CupsSpooler, WithoutAServerNamesStayAndNothingPrints) {
     }).join();
   }
   setenv("CUPS_SERVER", privateServer.c_str(), 1);
+}
+
+// A server that takes the connection and then says nothing: a listening socket that
+// never accepts.
+TEST_F(CupsSpooler, ASilentServerIsGivenUp) {
+  const std::string privateServer = Server().Socket();
+  const std::string silentServer = privateServer + ".silent";
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  silentServer.copy(address.sun_path, sizeof(address.sun_path) - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(listen(listener, 8), 0);
+  setenv("CUPS_SERVER", silentServer.c_str(), 1);
+  std::thread([] {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(platform::SystemSpooler().PrinterNames().has_value());
+    // A bound against hanging, well above what the reply limit allows.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+  }).join();
+  setenv("CUPS_SERVER", privateServer.c_str(), 1);
+  close(listener);
+  unlink(silentServer.c_str());
 }
 
 }  // namespace

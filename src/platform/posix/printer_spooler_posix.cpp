@@ -11,7 +11,7 @@ namespace {
 // A host must never hang on a printer: an unreachable server is given up after the
 // connect time, one that stops answering after the reply time.
 constexpr int kConnectMilliseconds = 3000;
-constexpr double kReplySeconds = 10.0;
+constexpr double kReplySeconds = 5.0;
 
 int GiveUp(http_t*, void*) {
   return 0;
