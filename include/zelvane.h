@@ -133,6 +133,31 @@ ZELVANE_API void ZELVANE_CALL ZelvaneSetMessageHandler(ZelvaneMessageHandler han
  * runs carry). Null removes it. Meant for diagnostics and command-line hosts. */
 ZELVANE_API void ZELVANE_CALL ZelvaneSetStatusObserver(StatusCallback observer);
 
+/* Raw printing. A remote-desktop session gives a redirected printer a name that holds
+ * a session marker and the session's number ("HP LaserJet (redirected 2)"), so a
+ * name stored in one session is gone in the next.
+ *
+ * GetPrnNameInSession: the printer that a stored name (code page 1250) stands for in
+ * the current session. When the name holds a marker ("sesji", "Sesja", "session",
+ * "(redirected", "(przekierowana sesja:", then "(umgeleitet"; case-sensitive, the
+ * first of this list found decides), the first printer in the spooler's order whose
+ * name begins like the stored one up to and including the marker is taken, even
+ * before a later printer that carries exactly the stored name. Without a marker, or
+ * when no printer matches, the name itself. Never fails: returns a library-owned
+ * buffer of at most 255 characters and NUL, overwritten by every call and by every
+ * PrnRawData that resolves a name (copy it before the next call; a null name gives
+ * an empty text). */
+ZELVANE_API const char* ZELVANE_CALL GetPrnNameInSession(const char* name);
+
+/* PrnRawData: sends `count` bytes unchanged (NUL, ESC and bytes above 127 included)
+ * as one raw document "My Document" to the printer that GetPrnNameInSession finds
+ * for `name`: the Windows spooler on Windows, the CUPS server that libcups is
+ * pointed at (CUPS_SERVER, the client configuration) elsewhere. 1 when the spooler
+ * accepted every byte, else 0; also 0 for a null or empty name, a negative count or
+ * null data with a count above 0. Returns within a bounded time when no server
+ * answers. */
+ZELVANE_API int32_t ZELVANE_CALL PrnRawData(const char* name, const void* data, int32_t count);
+
 #ifdef __cplusplus
 }
 #endif

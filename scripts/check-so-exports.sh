@@ -5,7 +5,8 @@
 #   check-so-exports.sh LIBZELVANE.SO
 set -euo pipefail
 library=${1:?usage: $0 LIBZELVANE.SO}
-expected="Scaner2XBreakJob Scaner2XRun ScanerBreakJob ScanerCreate ScanerDelete ScanerErrMsg
+expected="GetPrnNameInSession PrnRawData
+Scaner2XBreakJob Scaner2XRun ScanerBreakJob ScanerCreate ScanerDelete ScanerErrMsg
 ScanerError ScanerRun ScanerSetBarCodeInfo ZelvaneSetMessageHandler ZelvaneSetStatusObserver"
 exported=$(nm -D --defined-only "$library" | awk '{print $3}' | sort | tr '\n' ' ')
 wanted=$(tr ' \n' '\n\n' <<<"$expected" | grep . | sort | tr '\n' ' ')

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libbenchmark-dev
           clang clang-format clang-tidy libclang-rt-14-dev socat locales
           g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          wine wine32:i386 wine64)
+          wine wine32:i386 wine64
+          cups cups-client libcups2-dev)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386

@@ -75,5 +75,18 @@ TEST(HostOptions, AnOptionIsNotTakenAsTheValueOfTheOneBefore) {
   EXPECT_EQ(Refusal({"--port", "--device", "402"}), "invalid value for --port: --device");
 }
 
+TEST(HostOptions, PrintingOptionsReplaceTheDevice) {
+  const HostOptions printing = Parsed({"--printer", "HP (redirected 2)", "--print", "a.prn"});
+  EXPECT_EQ(printing.printer, "HP (redirected 2)");
+  EXPECT_EQ(printing.printFile, "a.prn");
+  EXPECT_FALSE(printing.device.has_value());
+  EXPECT_TRUE(Parsed({"--list-printers"}).listPrinters);
+
+  EXPECT_EQ(Refusal({"--print", "a.prn"}), "--print needs --printer");
+  EXPECT_EQ(Refusal({"--device", "402", "--list-printers"}),
+            "--device and the printing options exclude each other");
+  EXPECT_EQ(Refusal({"--printer", ""}), "invalid value for --printer: ");
+}
+
 }  // namespace
 }  // namespace zelvane::host

@@ -34,7 +34,7 @@ bool StoreNumber(HostOptions& options, std::string_view value) {
 }
 
 const OptionSpec kOptions[] = {
-    {"--device", "CODE", "device code (see the list below); required",
+    {"--device", "CODE", "device code (see the list below); required for a device job",
      &StoreNumber<&HostOptions::device, std::int32_t{0}>},
     {"--port", "N", "serial port number, 1 = COM1 (default 1)",
      &StoreNumber<&HostOptions::port, std::int32_t{1}>},
@@ -51,6 +51,21 @@ const OptionSpec kOptions[] = {
      "play a demo device on a pseudo-terminal mapped as the port (Linux; scanners, scales)",
      [](HostOptions& options, std::string_view) {
        options.simulate = true;
+       return true;
+     }},
+    {"--printer", "NAME", "show the printer that NAME stands for in this session",
+     [](HostOptions& options, std::string_view value) {
+       options.printer = std::string(value);
+       return !value.empty();
+     }},
+    {"--print", "FILE", "send FILE unchanged to that printer (with --printer)",
+     [](HostOptions& options, std::string_view value) {
+       options.printFile = std::string(value);
+       return !value.empty();
+     }},
+    {"--list-printers", nullptr, "list the printers and what each name stands for",
+     [](HostOptions& options, std::string_view) {
+       options.listPrinters = true;
        return true;
      }},
     {"--help", nullptr, "show this text",
@@ -106,14 +121,23 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
       return "invalid value for " + name + ": " + std::string(value);
     }
   }
-  if (!options.help && !options.device) return std::string("--device is required");
+  const bool printing =
+      !options.printer.empty() || !options.printFile.empty() || options.listPrinters;
+  if (!options.printFile.empty() && options.printer.empty()) {
+    return std::string("--print needs --printer");
+  }
+  if (printing && options.device) {
+    return std::string("--device and the printing options exclude each other");
+  }
+  if (!options.help && !printing && !options.device) return std::string("--device is required");
   return options;
 }
 
 std::string UsageText(const std::string& programName) {
-  std::string text = "Usage: " + programName + " --device CODE [options]\n\n" +
-                     "Runs one device job of the Zelvane library and prints what it reports.\n\n" +
-                     "Options:\n";
+  std::string text = "Usage: " + programName + " --device CODE [options]\n" + "       " +
+                     programName + " --printer NAME [--print FILE] | --list-printers\n\n" +
+                     "Runs one device job of the Zelvane library and prints what it reports,\n" +
+                     "or prints a file raw through the library.\n\n" + "Options:\n";
   for (const OptionSpec& option : kOptions) {
     std::string left = option.name;
     if (option.valueName != nullptr) left.append(" ").append(option.valueName);

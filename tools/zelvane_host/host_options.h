@@ -17,13 +17,19 @@ struct HostOptions {
   std::optional<unsigned> seconds;  // stop by itself after this long
   std::string library;              // empty: the library next to the program
   bool simulate = false;            // play the device on a pseudo-terminal as the port
+  // Raw printing instead of a device job.
+  std::string printer;        // show what this name resolves to in this session
+  std::string printFile;      // send this file raw to the resolved printer
+  bool listPrinters = false;  // list the printers with what each name resolves to
 };
 
 // The options, or the text of what is wrong with the command line.
 using ParseResult = std::variant<HostOptions, std::string>;
 
-// Reads the arguments after the program name. Every option but --help takes one value;
-// a repeated option keeps its last value. --device is required unless --help is given.
+// Reads the arguments after the program name. Every option but --help, --simulate and
+// --list-printers takes one value; a repeated option keeps its last value. --device is
+// required unless --help or a printing option is given; it excludes them, and --print
+// needs --printer.
 ParseResult ParseOptions(const std::vector<std::string>& arguments);
 
 // The --help text: the options and the device codes with their families.

@@ -10,6 +10,7 @@
 #include "host_options.h"
 #include "job_runner.h"
 #include "library_loader.h"
+#include "printing_commands.h"
 #include "simulated_device.h"
 #include "zelvane_api.h"
 
@@ -31,6 +32,8 @@ int RunProgram(int argc, char** argv) {
   }
 
   PrepareConsole();
+  const std::string path = options.library.empty() ? LibraryNextToProgram() : options.library;
+  if (WantsPrinting(options)) return RunPrinting(path, options);
   std::unique_ptr<SimulatedDevice> simulated;
   if (options.simulate) {
     std::string why;
@@ -43,7 +46,6 @@ int RunProgram(int argc, char** argv) {
     std::printf("simulated device %d on %s as COM%d\n", static_cast<int>(*options.device),
                 simulated->Path().c_str(), static_cast<int>(options.port));
   }
-  const std::string path = options.library.empty() ? LibraryNextToProgram() : options.library;
   std::string error;
   const std::optional<ZelvaneApi> api = LoadZelvaneApi(path, error);
   if (!api) {
