@@ -94,7 +94,7 @@ void PriceCheckService::AcceptWaiting() {
   for (;;) {
     const net::Socket accepted = net::AcceptConnection(m_listener);
     if (accepted == net::kNoSocket) return;
-    if (m_connections.size() >= kMaxConnections) {
+    if (!MakeRoom()) {
       net::CloseSocket(accepted);
       continue;
     }
@@ -103,6 +103,20 @@ void PriceCheckService::AcceptWaiting() {
     connection.socket = accepted;
     m_connections.push_back(std::move(connection));
   }
+}
+
+bool PriceCheckService::MakeRoom() {
+  const auto open = std::count_if(m_connections.begin(), m_connections.end(),
+                                  [](const Connection& connection) { return !connection.gone; });
+  if (static_cast<std::size_t>(open) < kMaxConnections) return true;
+  // A crowd of connections that never scan must not lock the terminals out: the
+  // oldest of them makes way. Terminals that have scanned keep their place.
+  const auto idle = std::find_if(
+      m_connections.begin(), m_connections.end(),
+      [](const Connection& connection) { return !connection.gone && !connection.scanned; });
+  if (idle == m_connections.end()) return false;
+  idle->gone = true;
+  return true;
 }
 
 void PriceCheckService::ReadFrom(Connection& connection) {
@@ -114,6 +128,7 @@ void PriceCheckService::ReadFrom(Connection& connection) {
     return;
   }
   for (std::string& code : connection.lines.Feed({bytes, static_cast<std::size_t>(got)})) {
+    connection.scanned = true;
     m_scans.Push({connection.id, std::move(code)});
   }
 }

@@ -23,6 +23,7 @@ namespace spr_lan {
 // and a client that stops reading its answers is let go.
 class PriceCheckService {
  public:
+  // Beyond this many connections the oldest that never scanned is let go.
   static constexpr std::size_t kMaxConnections = 100;
   static constexpr std::size_t kMaxUnsentBytes = 4096;
 
@@ -53,11 +54,14 @@ class PriceCheckService {
     net::Socket socket = net::kNoSocket;
     LineSplitter lines;
     std::string unsent;
+    bool scanned = false;
     bool gone = false;
   };
 
   void ServeConnections();
   void AcceptWaiting();
+  // Whether a new connection may be kept, letting an idle one go if need be.
+  bool MakeRoom();
   void ReadFrom(Connection& connection);
   void WriteTo(Connection& connection);
   void TakeAnswers();

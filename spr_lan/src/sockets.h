@@ -27,6 +27,10 @@ Socket OpenListener(const ListenAddress& address, std::string& error);
 // The port a socket is bound to (0 when unknown).
 std::uint16_t LocalPort(Socket socket);
 
+// A connection to a listening address (the terminal's side), non-blocking once made;
+// kNoSocket with the reason in `error`.
+Socket ConnectTo(const ListenAddress& address, std::string& error);
+
 // A waiting connection of a listener; kNoSocket when none waits.
 Socket AcceptConnection(Socket listener);
 

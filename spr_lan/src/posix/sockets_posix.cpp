@@ -63,6 +63,29 @@ Socket OpenListener(const ListenAddress& address, std::string& error) {
   return fd;
 }
 
+Socket ConnectTo(const ListenAddress& address, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  const int lookup = ::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found);
+  if (lookup != 0 || found == nullptr) {
+    error = std::string("unknown address: ") + ::gai_strerror(lookup);
+    return kNoSocket;
+  }
+  const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const bool connected =
+      fd >= 0 && ::connect(fd, found->ai_addr, found->ai_addrlen) == 0 && MakeNonBlocking(fd);
+  ::freeaddrinfo(found);
+  if (!connected) {
+    error = std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return kNoSocket;
+  }
+  return fd;
+}
+
 std::uint16_t LocalPort(Socket socket) {
   sockaddr_in bound{};
   socklen_t size = sizeof bound;

@@ -69,6 +69,30 @@ Socket OpenListener(const ListenAddress& address, std::string& error) {
   return static_cast<Socket>(handle);
 }
 
+Socket ConnectTo(const ListenAddress& address, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  if (::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
+    error = "unknown address: " + LastSocketError();
+    return kNoSocket;
+  }
+  const SOCKET handle = ::socket(found->ai_family, SOCK_STREAM, IPPROTO_TCP);
+  const bool connected =
+      handle != INVALID_SOCKET &&
+      ::connect(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 &&
+      MakeNonBlocking(handle);
+  ::freeaddrinfo(found);
+  if (!connected) {
+    error = LastSocketError();
+    if (handle != INVALID_SOCKET) ::closesocket(handle);
+    return kNoSocket;
+  }
+  return static_cast<Socket>(handle);
+}
+
 std::uint16_t LocalPort(Socket socket) {
   sockaddr_in bound{};
   int size = sizeof bound;
