@@ -17,6 +17,7 @@ struct HostOptions {
   std::optional<unsigned> seconds;  // stop by itself after this long
   std::string library;              // empty: the library next to the program
   bool simulate = false;            // play the device on a pseudo-terminal as the port
+  std::string prices;               // price list (CSV) answering the price checkers
 };
 
 // The options, or the text of what is wrong with the command line.
