@@ -152,11 +152,11 @@ void PriceCheckService::TakeAnswers() {
     const std::lock_guard<std::mutex> hold(m_answersLock);
     answers.swap(m_answers);
   }
-  for (auto& [id, bytes] : answers) {
+  for (const auto& answer : answers) {
     const auto found =
         std::find_if(m_connections.begin(), m_connections.end(),
-                     [&](const Connection& connection) { return connection.id == id; });
-    if (found != m_connections.end()) found->unsent += bytes;
+                     [&](const Connection& connection) { return connection.id == answer.first; });
+    if (found != m_connections.end()) found->unsent += answer.second;
   }
 }
 
