@@ -1,5 +1,6 @@
 // The service library's two exported functions. The host calls them on its own
 // thread; nothing is thrown back at it.
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <new>

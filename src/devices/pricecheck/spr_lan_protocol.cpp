@@ -1,7 +1,6 @@
 #include "devices/pricecheck/spr_lan_protocol.h"
 
 #include <cstring>
-#include <new>
 
 #include "buffers/buffer_functions.h"
 #include "devices/host_line.h"
@@ -28,7 +27,7 @@ std::int32_t SPR_LAN_CALL OnPriceRequest(std::int32_t, const char* code, char* d
       answer = ThePriceExchange().Request(
           std::string_view(code, ::strnlen(code, PriceExchange::kMaxCodeLength)));
     }
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
     answer = NoAnswerDisplay();
   }
   const CChrArr text(answer.text);

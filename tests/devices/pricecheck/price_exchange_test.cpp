@@ -82,6 +82,8 @@ TEST(PriceExchange, ConcurrentRequestsAreServedOneAtATime) {
   for (int i = 0; i < 2; ++i) {
     const std::string code = TakeWhenPending(exchange);
     ASSERT_FALSE(code.empty());
+    // Long enough for the other request to place its code, were it not kept waiting.
+    std::this_thread::sleep_for(2 * kStep);
     EXPECT_EQ(exchange.TakePendingCode(), "") << "the other request waits its turn";
     exchange.Offer(MakePriceAnswer(code, "Name" + code, 1.0));
   }
