@@ -67,10 +67,9 @@ PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string
       options.help = true;
       continue;
     }
-    if (i + 1 == arguments.size())
-      return name == "--service" || name == "--codes" || name == "--every"
-                 ? name + " needs a value"
-                 : "unknown option '" + name + "'";
+    const bool takesValue = name == "--service" || name == "--codes" || name == "--every";
+    if (!takesValue) return "unknown option '" + name + "'";
+    if (i + 1 == arguments.size()) return name + " needs a value";
     const std::string& value = arguments[++i];
     if (name == "--service") {
       const auto address = spr_lan::ParseListenAddress(value);
@@ -80,7 +79,7 @@ PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string
       for (std::string& code : SplitList(value)) {
         if (!code.empty()) options.codes.push_back(std::move(code));
       }
-    } else if (name == "--every") {
+    } else {
       int milliseconds = -1;
       const auto [end, error] =
           std::from_chars(value.data(), value.data() + value.size(), milliseconds);
@@ -88,8 +87,6 @@ PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string
         return "bad value '" + value + "' for --every";
       }
       options.every = std::chrono::milliseconds(milliseconds);
-    } else {
-      return "unknown option '" + name + "'";
     }
   }
   return options;
