@@ -1,5 +1,6 @@
 #include "devices/pricecheck/spr_lan_protocol.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "buffers/buffer_functions.h"
@@ -16,6 +17,14 @@ constexpr const char* kStartedWithError = "Error <> 0";
 // A start function that refused because it already runs counts as a start.
 constexpr std::int32_t kAlreadyRunning = SPR_LAN_ALREADY_RUNNING;
 
+// The text, zeros after it, 41 bytes in all; nothing here can fail.
+void WriteDisplay(char* buffer, const std::string& text) {
+  if (buffer == nullptr) return;
+  const std::size_t length = std::min(text.size(), PriceDisplay::kMaxText);
+  std::memcpy(buffer, text.data(), length);
+  std::memset(buffer + length, 0, PriceDisplay::kMaxText + 1 - length);
+}
+
 // The service calls this on its own thread for every scanned code. Nothing may be
 // thrown back into it, and no pointer it hands over is trusted to be set.
 std::int32_t SPR_LAN_CALL OnPriceRequest(std::int32_t, const char* code, char* display,
@@ -30,10 +39,8 @@ std::int32_t SPR_LAN_CALL OnPriceRequest(std::int32_t, const char* code, char* d
   } catch (...) {
     answer = NoAnswerDisplay();
   }
-  const CChrArr text(answer.text);
-  constexpr int kTextLength = static_cast<int>(PriceDisplay::kMaxText);
-  if (display != nullptr) ToFixedText(display, text, kTextLength);
-  if (displayCopy != nullptr) ToFixedText(displayCopy, text, kTextLength);
+  WriteDisplay(display, answer.text);
+  WriteDisplay(displayCopy, answer.text);
   if (kind != nullptr) *kind = answer.kind;
   if (second != nullptr) *second = answer.second;
   return 0;
