@@ -50,7 +50,7 @@ PriceCheckService::Outcome PriceCheckService::Start(const ListenAddress& address
     return {SPR_LAN_NO_RESOURCES, "no thread"};
   }
   m_running = true;
-  return {SPR_LAN_LISTENING, "listening on " + address.host + ":" + std::to_string(m_port)};
+  return {SPR_LAN_LISTENING, "listening on " + Describe({address.host, m_port})};
 }
 
 void PriceCheckService::Stop() {
@@ -60,6 +60,8 @@ void PriceCheckService::Stop() {
   m_scans.Stop();
   if (m_network.joinable()) m_network.join();
   if (m_dispatcher.joinable()) m_dispatcher.join();
+  net::CloseSocket(m_listener);
+  m_listener = net::kNoSocket;
   m_waker.Close();
   m_answers.clear();
   m_running = false;
@@ -86,8 +88,6 @@ void PriceCheckService::ServeConnections() {
   }
   for (Connection& connection : m_connections) net::CloseSocket(connection.socket);
   m_connections.clear();
-  net::CloseSocket(m_listener);
-  m_listener = net::kNoSocket;
 }
 
 void PriceCheckService::AcceptWaiting() {
