@@ -21,8 +21,8 @@ constexpr std::int32_t kAlreadyRunning = SPR_LAN_ALREADY_RUNNING;
 void WriteDisplay(char* buffer, const std::string& text) {
   if (buffer == nullptr) return;
   const std::size_t length = std::min(text.size(), PriceDisplay::kMaxText);
-  std::memcpy(buffer, text.data(), length);
-  std::memset(buffer + length, 0, PriceDisplay::kMaxText + 1 - length);
+  std::fill_n(buffer, PriceDisplay::kMaxText + 1, '\0');
+  std::copy_n(text.data(), length, buffer);
 }
 
 // The service calls this on its own thread for every scanned code. Nothing may be
