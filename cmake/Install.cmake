@@ -3,7 +3,7 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 install(FILES ${PROJECT_SOURCE_DIR}/include/zelvane.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(TARGETS zelvane Ondrell
+install(TARGETS zelvane Ondrell spr_lan
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

@@ -8,7 +8,7 @@ stage=$build/stage
 rm -rf "$stage" "$build/consumer"
 cmake --install "$build" --prefix "$stage" >/dev/null
 
-for file in include/zelvane.h lib/libzelvane.so lib/libOndrell.so lib/pkgconfig/zelvane.pc \
+for file in include/zelvane.h lib/libzelvane.so lib/libOndrell.so lib/libspr_lan.so lib/pkgconfig/zelvane.pc \
             lib/cmake/zelvane/zelvaneConfig.cmake; do
   [[ -e $stage/$file ]] || { echo "not installed: $file"; exit 1; }
 done

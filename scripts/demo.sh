@@ -18,3 +18,4 @@ demo "Metrologic scanner (device 402)" 402 4
 demo "Tysso scanner (device 400)" 400 4
 demo "Radwag scale (device 601): weight codes 27 0000 0 <grams> 0" 601 7
 demo "CAS AP-1 scale (device 602): one weight code per load placed" 602 8
+demo "LAN price checker (device 702): a terminal on loopback scans four codes" 702 7

@@ -38,7 +38,7 @@ configure_and_build linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENC
   -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 run_tests linux
 stage "clang-tidy"
-git -C "$root" ls-files -- 'src/*.cpp' 'tools/*.cpp' 'ondrell/*.cpp' | grep -vE '(/win32/|_win32\.cpp$)' |
+git -C "$root" ls-files -- 'src/*.cpp' 'tools/*.cpp' 'ondrell/*.cpp' 'spr_lan/*.cpp' | grep -vE '(/win32/|_win32\.cpp$)' |
   (cd "$root" && xargs -P "$jobs" -n 8 clang-tidy -p "$out/linux" --quiet 2>/dev/null)
 "$root/scripts/check-install.sh" "$out/linux"
 

@@ -1,6 +1,8 @@
 #include "host/library_objects.h"
 
 #include "buffers/cp1250_literal.h"
+#include "devices/pricecheck/price_checker_job.h"
+#include "devices/pricecheck/price_exchange.h"
 #include "devices/scales/scale_jobs.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "host/device_registry.h"
@@ -16,6 +18,7 @@ constexpr Cp1250Literal kMetrologic{u8"skaner Metrologic"};
 constexpr Cp1250Literal kFawag{u8"waga Fawag"};
 constexpr Cp1250Literal kRadwag{u8"waga Radwag"};
 constexpr Cp1250Literal kCas{u8"waga CAS AP-1"};
+constexpr Cp1250Literal kPriceChecker{u8"sprawdzarka cen"};
 
 // The library's long-lived objects, defined in one place so that they are built in
 // this order at load and destroyed in the reverse order at unload: the run state,
@@ -27,6 +30,9 @@ CTY_SCANER g_tyssoScanner;
 CFA_SCALE g_fawagScale;
 CRA_SCALE g_radwagScale;
 CAP_SCALE g_casScale;
+// Made before the price checker's job, whose close still uses it at unload.
+PriceExchange g_priceExchange;
+CSL_SCANER g_priceChecker;
 
 // The device registry: which job serves which device codes, and how.
 constexpr PollTiming kHalfSecond = PollTiming::kEveryHalfSecond;
@@ -36,6 +42,7 @@ const DeviceEntry kDevices[] = {
     {600, 600, &g_fawagScale, kFawag.c_str(), false, kHalfSecond},
     {601, 601, &g_radwagScale, kRadwag.c_str(), false, kHalfSecond},
     {602, 602, &g_casScale, kCas.c_str(), false, PollTiming::kAskUntilAnswered},
+    {702, 702, &g_priceChecker, kPriceChecker.c_str(), false, kHalfSecond},
 };
 
 // Stops every job at unload before the objects its run uses are destroyed; it is
@@ -63,6 +70,10 @@ RunState& TheRunState() {
 
 CVeduvezid& TheSerialObject() {
   return g_serialObject;
+}
+
+PriceExchange& ThePriceExchange() {
+  return g_priceExchange;
 }
 
 const DeviceEntry* FindDevice(std::int32_t deviceCode) {

@@ -9,6 +9,7 @@
 
 #include "devsim_options.h"
 #include "guarded_main.h"
+#include "price_terminal.h"
 #include "simulated_port.h"
 
 using namespace zelvane::devsim;
@@ -30,6 +31,20 @@ namespace {
 
 int RunProgram(int argc, char** argv) {
   constexpr const char* kProgramName = "zelvane-devsim";
+  // The price checker is a network client, not a device on a pseudo-terminal.
+  if (argc > 1 && std::string(argv[1]) == "pricechecker") {
+    const PriceTerminalParseResult terminal =
+        ParsePriceTerminalOptions(std::vector<std::string>(argv + 2, argv + argc));
+    if (const std::string* problem = std::get_if<std::string>(&terminal)) {
+      std::fprintf(stderr, "%s: %s (see pricechecker --help)\n", kProgramName, problem->c_str());
+      return 2;
+    }
+    if (std::get<PriceTerminalOptions>(terminal).help) {
+      std::fputs(PriceTerminalUsage(kProgramName).c_str(), stdout);
+      return 0;
+    }
+    return RunPriceTerminal(std::get<PriceTerminalOptions>(terminal));
+  }
   const DevsimParseResult parsed =
       ParseDevsimOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (const std::string* problem = std::get_if<std::string>(&parsed)) {
@@ -39,6 +54,10 @@ int RunProgram(int argc, char** argv) {
   const DevsimOptions& options = std::get<DevsimOptions>(parsed);
   if (options.help) {
     std::fputs(DevsimUsage(kProgramName).c_str(), stdout);
+    std::fputs(
+        "\nOver the network instead of a pseudo-terminal:\n"
+        "  pricechecker  LAN price-checker terminal (device code 702; pricechecker --help)\n",
+        stdout);
     return 0;
   }
 

@@ -1,6 +1,8 @@
 #include "cp1250_text.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <string_view>
 
 #include "buffers/cp1250_literal.h"
@@ -48,6 +50,34 @@ std::string Cp1250ToUtf8(const char* text) {
       out += static_cast<char>(byte);
     } else {
       AppendLetter(out, byte);
+    }
+  }
+  return out;
+}
+
+std::string Utf8ToCp1250(std::string_view text) {
+  std::string out;
+  for (std::size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) {
+      out += static_cast<char>(byte);
+      ++at;
+      continue;
+    }
+    const auto letter = std::find_if(
+        std::begin(kPolishLetters), std::end(kPolishLetters), [&](const PolishLetter& polish) {
+          return text.substr(at, polish.utf8.size()) ==
+                 std::string_view(reinterpret_cast<const char*>(polish.utf8.data()),
+                                  polish.utf8.size());
+        });
+    if (letter != std::end(kPolishLetters)) {
+      out += static_cast<char>(letter->cp1250);
+      at += letter->utf8.size();
+      continue;
+    }
+    // One '?' for the whole character: its lead byte and its continuation bytes.
+    out += '?';
+    for (++at; at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; ++at) {
     }
   }
   return out;

@@ -47,8 +47,15 @@ const OptionSpec kOptions[] = {
        options.library = std::string(value);
        return !value.empty();
      }},
+    {"--prices", "FILE",
+     "price list answering device 702: CSV lines code,name,price (default: a demo list)",
+     [](HostOptions& options, std::string_view value) {
+       options.prices = std::string(value);
+       return !value.empty();
+     }},
     {"--simulate", nullptr,
-     "play a demo device on a pseudo-terminal mapped as the port (Linux; scanners, scales)",
+     "play a demo device on a pseudo-terminal mapped as the port (Linux; scanners, scales);\n"
+     "                    for 702 a terminal on loopback scans known and unknown codes",
      [](HostOptions& options, std::string_view) {
        options.simulate = true;
        return true;

@@ -6,6 +6,7 @@
 
 #include "console.h"
 #include "job_report.h"
+#include "price_answers.h"
 
 namespace zelvane::host {
 namespace {
@@ -52,7 +53,11 @@ int RunJob(const ZelvaneApi& api, const HostOptions& options) {
   const RunRequest request = MakeRunRequest(options);
   PrintLine("starting device " + std::to_string(request.device) + " on port " +
             std::to_string(request.port) + " at " + std::to_string(request.baud) + " baud");
-  if (api.run(&request, &PrintReading) == 0) {
+  // The price checkers' readings are price requests, answered from the price list.
+  constexpr std::int32_t kPriceChecker = 702;
+  const CodeCallback onCode =
+      request.device == kPriceChecker ? &AnswerFromPriceList : &PrintReading;
+  if (api.run(&request, onCode) == 0) {
     PrintLine("ScanerRun refused the job");
     PrintLastError(api);
     api.deleteService();

@@ -11,7 +11,9 @@
 #include "job_runner.h"
 #include "library_loader.h"
 #include "printing_commands.h"
+#include "price_answers.h"
 #include "simulated_device.h"
+#include "simulated_terminal.h"
 #include "zelvane_api.h"
 
 using namespace zelvane::host;
@@ -34,8 +36,30 @@ int RunProgram(int argc, char** argv) {
   PrepareConsole();
   const std::string path = options.library.empty() ? LibraryNextToProgram() : options.library;
   if (WantsPrinting(options)) return RunPrinting(path, options);
+  constexpr std::int32_t kPriceChecker = 702;
+  const bool priceChecker = *options.device == kPriceChecker;
+  std::optional<PriceList> prices;
+  if (priceChecker) {
+    std::string why;
+    prices = options.prices.empty() ? PriceList::Demo() : LoadPriceList(options.prices, why);
+    if (!prices) {
+      std::fprintf(stderr, "%s: %s\n", kProgramName, why.c_str());
+      return 1;
+    }
+  }
+  std::unique_ptr<SimulatedTerminal> terminal;
+  if (options.simulate && priceChecker) {
+    std::string why;
+    terminal = SimulatedTerminal::Start(DemoScans(*prices), why);
+    if (!terminal) {
+      std::fprintf(stderr, "%s: cannot simulate a terminal: %s\n", kProgramName, why.c_str());
+      return 1;
+    }
+    std::printf("simulated price-checker terminal; the service listens on %s\n",
+                terminal->Address().c_str());
+  }
   std::unique_ptr<SimulatedDevice> simulated;
-  if (options.simulate) {
+  if (options.simulate && !priceChecker) {
     std::string why;
     simulated = StartSimulatedDevice(*options.device, options.port, why);
     if (!simulated) {
@@ -52,6 +76,7 @@ int RunProgram(int argc, char** argv) {
     std::fprintf(stderr, "%s: cannot use %s: %s\n", kProgramName, path.c_str(), error.c_str());
     return 1;
   }
+  if (prices) InstallPriceList(*prices, *api);
   return RunJob(*api, options);
 }
 

@@ -25,6 +25,7 @@ std::optional<ZelvaneApi> LoadZelvaneApi(const std::string& path, std::string& e
       Resolve(library, "ScanerDelete", api.deleteService, error) &&
       Resolve(library, "ScanerError", api.error, error) &&
       Resolve(library, "ScanerErrMsg", api.errorMessage, error) &&
+      Resolve(library, "ScanerSetBarCodeInfo", api.setBarCodeInfo, error) &&
       Resolve(library, "ZelvaneSetMessageHandler", api.setMessageHandler, error) &&
       Resolve(library, "ZelvaneSetStatusObserver", api.setStatusObserver, error);
   if (!complete) return std::nullopt;

@@ -16,6 +16,7 @@ struct ZelvaneApi {
   decltype(&::ScanerDelete) deleteService = nullptr;
   decltype(&::ScanerError) error = nullptr;
   decltype(&::ScanerErrMsg) errorMessage = nullptr;
+  decltype(&::ScanerSetBarCodeInfo) setBarCodeInfo = nullptr;
   decltype(&::ZelvaneSetMessageHandler) setMessageHandler = nullptr;
   decltype(&::ZelvaneSetStatusObserver) setStatusObserver = nullptr;
 };

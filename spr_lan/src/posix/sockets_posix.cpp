@@ -1,0 +1,164 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "sockets.h"
+
+namespace spr_lan::net {
+namespace {
+
+int Fd(Socket socket) {
+  return static_cast<int>(socket);
+}
+
+bool MakeNonBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL, 0);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+}  // namespace
+
+bool StartSockets() {
+  return true;
+}
+
+Socket OpenListener(const ListenAddress& address, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  const int lookup = ::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found);
+  if (lookup != 0 || found == nullptr) {
+    error = std::string("unknown address: ") + ::gai_strerror(lookup);
+    return kNoSocket;
+  }
+  const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    ::freeaddrinfo(found);
+    return kNoSocket;
+  }
+  // A restart must not wait for the old connections' TIME_WAIT; a port that another
+  // socket listens on is still refused.
+  const int on = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  const bool listening = ::bind(fd, found->ai_addr, found->ai_addrlen) == 0 &&
+                         ::listen(fd, SOMAXCONN) == 0 && MakeNonBlocking(fd);
+  ::freeaddrinfo(found);
+  if (!listening) {
+    error = std::strerror(errno);
+    ::close(fd);
+    return kNoSocket;
+  }
+  return fd;
+}
+
+Socket ConnectTo(const ListenAddress& address, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  const int lookup = ::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found);
+  if (lookup != 0 || found == nullptr) {
+    error = std::string("unknown address: ") + ::gai_strerror(lookup);
+    return kNoSocket;
+  }
+  const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const bool connected =
+      fd >= 0 && ::connect(fd, found->ai_addr, found->ai_addrlen) == 0 && MakeNonBlocking(fd);
+  ::freeaddrinfo(found);
+  if (!connected) {
+    error = std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return kNoSocket;
+  }
+  return fd;
+}
+
+std::uint16_t LocalPort(Socket socket) {
+  sockaddr_in bound{};
+  socklen_t size = sizeof bound;
+  if (::getsockname(Fd(socket), reinterpret_cast<sockaddr*>(&bound), &size) != 0) return 0;
+  return ntohs(bound.sin_port);
+}
+
+Socket AcceptConnection(Socket listener) {
+  const int fd = ::accept4(Fd(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+  return fd < 0 ? kNoSocket : fd;
+}
+
+long ReceiveSome(Socket socket, char* buffer, std::size_t size) {
+  const ssize_t got = ::recv(Fd(socket), buffer, size, 0);
+  if (got >= 0) return static_cast<long>(got);
+  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? kWouldBlock : kFailed;
+}
+
+long SendSome(Socket socket, const char* bytes, std::size_t size) {
+  // A peer that went away must not end the host's process with SIGPIPE.
+  const ssize_t sent = ::send(Fd(socket), bytes, size, MSG_NOSIGNAL);
+  if (sent >= 0) return static_cast<long>(sent);
+  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : kFailed;
+}
+
+void CloseSocket(Socket socket) {
+  if (socket != kNoSocket) ::close(Fd(socket));
+}
+
+bool WaitForSockets(std::vector<Watch>& watches, int milliseconds) {
+  std::vector<pollfd> polled(watches.size());
+  for (std::size_t i = 0; i < watches.size(); ++i) {
+    polled[i].fd = Fd(watches[i].socket);
+    polled[i].events = static_cast<short>(POLLIN | (watches[i].wantWrite ? POLLOUT : 0));
+  }
+  const int ready = ::poll(polled.data(), polled.size(), milliseconds);
+  if (ready < 0) return errno == EINTR;
+  for (std::size_t i = 0; i < watches.size(); ++i) {
+    watches[i].readable = (polled[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+    watches[i].writable = (polled[i].revents & POLLOUT) != 0;
+  }
+  return true;
+}
+
+bool Waker::Open() {
+  int ends[2] = {-1, -1};
+  if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0) return false;
+  m_read = ends[0];
+  m_write = ends[1];
+  return true;
+}
+
+void Waker::Close() {
+  CloseSocket(m_read);
+  CloseSocket(m_write);
+  m_read = m_write = kNoSocket;
+}
+
+void Waker::Wake() {
+  const char byte = 1;
+  // A full pipe already wakes the reader.
+  [[maybe_unused]] const ssize_t written = ::write(Fd(m_write), &byte, 1);
+}
+
+void Waker::Drain() {
+  char bytes[64];
+  while (::read(Fd(m_read), bytes, sizeof bytes) > 0) {
+  }
+}
+
+std::string ReadEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+}  // namespace spr_lan::net

@@ -1,0 +1,190 @@
+// Winsock must come before windows.h.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <windows.h>
+
+#include <mutex>
+
+#include "sockets.h"
+
+namespace spr_lan::net {
+namespace {
+
+SOCKET Handle(Socket socket) {
+  return static_cast<SOCKET>(socket);
+}
+
+bool MakeNonBlocking(SOCKET handle) {
+  u_long on = 1;
+  return ::ioctlsocket(handle, FIONBIO, &on) == 0;
+}
+
+std::string LastSocketError() {
+  return "Winsock error " + std::to_string(::WSAGetLastError());
+}
+
+}  // namespace
+
+bool StartSockets() {
+  // Once per process; Winsock stays started until the process ends.
+  static std::once_flag started;
+  static bool usable = false;
+  std::call_once(started, [] {
+    WSADATA data{};
+    usable = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  });
+  return usable;
+}
+
+Socket OpenListener(const ListenAddress& address, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  if (::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
+    error = "unknown address: " + LastSocketError();
+    return kNoSocket;
+  }
+  const SOCKET handle = ::socket(found->ai_family, SOCK_STREAM, IPPROTO_TCP);
+  if (handle == INVALID_SOCKET) {
+    error = LastSocketError();
+    ::freeaddrinfo(found);
+    return kNoSocket;
+  }
+  // Nobody else may bind the same port beside the service.
+  const BOOL on = TRUE;
+  ::setsockopt(handle, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
+               sizeof on);
+  const bool listening = ::bind(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 &&
+                         ::listen(handle, SOMAXCONN) == 0 && MakeNonBlocking(handle);
+  ::freeaddrinfo(found);
+  if (!listening) {
+    error = LastSocketError();
+    ::closesocket(handle);
+    return kNoSocket;
+  }
+  return static_cast<Socket>(handle);
+}
+
+Socket ConnectTo(const ListenAddress& address, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  if (::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
+    error = "unknown address: " + LastSocketError();
+    return kNoSocket;
+  }
+  const SOCKET handle = ::socket(found->ai_family, SOCK_STREAM, IPPROTO_TCP);
+  const bool connected =
+      handle != INVALID_SOCKET &&
+      ::connect(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 &&
+      MakeNonBlocking(handle);
+  ::freeaddrinfo(found);
+  if (!connected) {
+    error = LastSocketError();
+    if (handle != INVALID_SOCKET) ::closesocket(handle);
+    return kNoSocket;
+  }
+  return static_cast<Socket>(handle);
+}
+
+std::uint16_t LocalPort(Socket socket) {
+  sockaddr_in bound{};
+  int size = sizeof bound;
+  if (::getsockname(Handle(socket), reinterpret_cast<sockaddr*>(&bound), &size) != 0) return 0;
+  return ntohs(bound.sin_port);
+}
+
+Socket AcceptConnection(Socket listener) {
+  const SOCKET handle = ::accept(Handle(listener), nullptr, nullptr);
+  if (handle == INVALID_SOCKET) return kNoSocket;
+  if (!MakeNonBlocking(handle)) {
+    ::closesocket(handle);
+    return kNoSocket;
+  }
+  return static_cast<Socket>(handle);
+}
+
+long ReceiveSome(Socket socket, char* buffer, std::size_t size) {
+  const int got = ::recv(Handle(socket), buffer, static_cast<int>(size), 0);
+  if (got >= 0) return got;
+  return ::WSAGetLastError() == WSAEWOULDBLOCK ? kWouldBlock : kFailed;
+}
+
+long SendSome(Socket socket, const char* bytes, std::size_t size) {
+  const int sent = ::send(Handle(socket), bytes, static_cast<int>(size), 0);
+  if (sent >= 0) return sent;
+  return ::WSAGetLastError() == WSAEWOULDBLOCK ? 0 : kFailed;
+}
+
+void CloseSocket(Socket socket) {
+  if (socket != kNoSocket) ::closesocket(Handle(socket));
+}
+
+bool WaitForSockets(std::vector<Watch>& watches, int milliseconds) {
+  std::vector<WSAPOLLFD> polled(watches.size());
+  for (std::size_t i = 0; i < watches.size(); ++i) {
+    polled[i].fd = Handle(watches[i].socket);
+    polled[i].events = static_cast<SHORT>(POLLRDNORM | (watches[i].wantWrite ? POLLWRNORM : 0));
+  }
+  if (::WSAPoll(polled.data(), static_cast<ULONG>(polled.size()), milliseconds) == SOCKET_ERROR) {
+    return false;
+  }
+  for (std::size_t i = 0; i < watches.size(); ++i) {
+    watches[i].readable = (polled[i].revents & (POLLRDNORM | POLLHUP | POLLERR)) != 0;
+    watches[i].writable = (polled[i].revents & POLLWRNORM) != 0;
+  }
+  return true;
+}
+
+// Windows has no pipe that WSAPoll watches: a loopback datagram socket sends itself
+// the wake-up byte.
+bool Waker::Open() {
+  const SOCKET handle = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  if (handle == INVALID_SOCKET) return false;
+  sockaddr_in loopback{};
+  loopback.sin_family = AF_INET;
+  loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int size = sizeof loopback;
+  const bool connected =
+      ::bind(handle, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback) == 0 &&
+      ::getsockname(handle, reinterpret_cast<sockaddr*>(&loopback), &size) == 0 &&
+      ::connect(handle, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback) == 0 &&
+      MakeNonBlocking(handle);
+  if (!connected) {
+    ::closesocket(handle);
+    return false;
+  }
+  m_read = m_write = static_cast<Socket>(handle);
+  return true;
+}
+
+void Waker::Close() {
+  CloseSocket(m_read);
+  m_read = m_write = kNoSocket;
+}
+
+void Waker::Wake() {
+  const char byte = 1;
+  ::send(Handle(m_write), &byte, 1, 0);
+}
+
+void Waker::Drain() {
+  char bytes[64];
+  while (::recv(Handle(m_read), bytes, sizeof bytes, 0) > 0) {
+  }
+}
+
+std::string ReadEnvironment(const char* name) {
+  // The process's own block: a copy of the C library's would miss later changes.
+  char value[512] = {};
+  const DWORD length = ::GetEnvironmentVariableA(name, value, sizeof value);
+  return (length > 0 && length < sizeof value) ? std::string(value, length) : std::string();
+}
+
+}  // namespace spr_lan::net

@@ -1,0 +1,37 @@
+#include "price_terminal.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace zelvane::devsim {
+namespace {
+
+TEST(PriceTerminalOptions, ReadsServiceCodesAndPace) {
+  const auto parsed = ParsePriceTerminalOptions(
+      {"--service", "10.0.0.5:9200", "--codes", "1,,2", "--every", "250"});
+  ASSERT_TRUE(std::holds_alternative<PriceTerminalOptions>(parsed));
+  const PriceTerminalOptions& options = std::get<PriceTerminalOptions>(parsed);
+  EXPECT_EQ(options.service, (spr_lan::ListenAddress{"10.0.0.5", 9200}));
+  EXPECT_EQ(options.codes, (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(options.every.count(), 250);
+
+  const std::vector<std::vector<std::string>> refused = {
+      {"--service", "nohostport"}, {"--service", ""}, {"--every", "-1"},
+      {"--every", "1s"},           {"--codes"},       {"--what", "1"}};
+  for (const auto& arguments : refused) {
+    EXPECT_TRUE(std::holds_alternative<std::string>(ParsePriceTerminalOptions(arguments)))
+        << arguments[0];
+  }
+}
+
+TEST(PriceTerminalDisplay, ShowsCodePage852AsUtf8) {
+  EXPECT_EQ(DisplayedLines("\x1B%\xBD\xA2\x88\x86\rCENA 1.00z\x88"),
+            (std::vector<std::string>{reinterpret_cast<const char*>(u8"Żółć"),
+                                      reinterpret_cast<const char*>(u8"CENA 1.00zł")}));
+  EXPECT_EQ(DisplayedLines("\x1B%"), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace zelvane::devsim

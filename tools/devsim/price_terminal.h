@@ -1,0 +1,51 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "listen_address.h"
+
+namespace zelvane::devsim {
+
+// A LAN price-checker terminal played over TCP: it connects to the price-checker
+// service, scans codes and shows each answer as its two display lines.
+struct PriceTerminalOptions {
+  bool help = false;
+  spr_lan::ListenAddress service{"127.0.0.1", 9101};
+  std::vector<std::string> codes;  // empty: one code per line of standard input
+  std::chrono::milliseconds every{1000};
+};
+
+using PriceTerminalParseResult = std::variant<PriceTerminalOptions, std::string>;
+
+// The arguments after the device name "pricechecker".
+PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string>& arguments);
+std::string PriceTerminalUsage(const std::string& programName);
+
+// The display lines of an answer's commands as UTF-8 (the terminal shows code page 852).
+std::vector<std::string> DisplayedLines(std::string_view commands);
+
+// Where the codes come from: the next one, or false when there are no more.
+using NextCode = bool (*)(void* source, std::string& code);
+
+// Connects (trying for up to `connectFor`), then scans every code that `next` gives,
+// printing the screen after each to `out`; returns the process status (0 when every
+// scan got an answer). `stop` ends it between scans.
+int PlayPriceTerminal(const spr_lan::ListenAddress& service, NextCode next, void* source,
+                      std::chrono::milliseconds every, std::chrono::milliseconds connectFor,
+                      const std::atomic<bool>& stop, std::FILE* out);
+
+// The same for a list of codes.
+int PlayPriceTerminal(const spr_lan::ListenAddress& service, const std::vector<std::string>& codes,
+                      std::chrono::milliseconds every, std::chrono::milliseconds connectFor,
+                      const std::atomic<bool>& stop, std::FILE* out);
+
+// The program's run: the codes of the options, or of standard input.
+int RunPriceTerminal(const PriceTerminalOptions& options);
+
+}  // namespace zelvane::devsim
