@@ -53,4 +53,32 @@ std::string Cp1250ToUtf8(const char* text) {
   return out;
 }
 
+std::string Utf8ToCp1250(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      out += text[i++];
+      continue;
+    }
+    // One character: its lead byte and the continuation bytes after it.
+    std::size_t length = 1;
+    while (i + length < text.size() &&
+           (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
+      ++length;
+    }
+    const std::string_view character = text.substr(i, length);
+    char converted = '?';
+    for (const PolishLetter& letter : kPolishLetters) {
+      if (character ==
+          std::string_view(reinterpret_cast<const char*>(letter.utf8.data()), letter.utf8.size())) {
+        converted = static_cast<char>(letter.cp1250);
+      }
+    }
+    out += converted;
+    i += length;
+  }
+  return out;
+}
+
 }  // namespace zelvane::host

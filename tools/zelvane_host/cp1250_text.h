@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zelvane::host {
 
@@ -8,5 +9,7 @@ namespace zelvane::host {
 // letters are converted, ASCII passes unchanged and any other byte above 127 becomes
 // '?'. A null text gives an empty one.
 std::string Cp1250ToUtf8(const char* text);
+// The other way, for texts the host hands to the library.
+std::string Utf8ToCp1250(std::string_view text);
 
 }  // namespace zelvane::host

@@ -47,8 +47,17 @@ const OptionSpec kOptions[] = {
        options.library = std::string(value);
        return !value.empty();
      }},
-    {"--simulate", nullptr,
-     "play a demo device on a pseudo-terminal mapped as the port (Linux; scanners, scales)",
+    {"--read-csv", "FILE", "read a collector's records into FILE (code,name,quantity,price)",
+     [](HostOptions& options, std::string_view value) {
+       options.readCsv = std::string(value);
+       return !value.empty();
+     }},
+    {"--load-csv", "FILE", "load the records of FILE into a collector",
+     [](HostOptions& options, std::string_view value) {
+       options.loadCsv = std::string(value);
+       return !value.empty();
+     }},
+    {"--simulate", nullptr, "play a demo device on a pseudo-terminal as the port (Linux)",
      [](HostOptions& options, std::string_view) {
        options.simulate = true;
        return true;
@@ -107,6 +116,9 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
     }
   }
   if (!options.help && !options.device) return std::string("--device is required");
+  if (!options.readCsv.empty() && !options.loadCsv.empty()) {
+    return std::string("--read-csv and --load-csv exclude each other");
+  }
   return options;
 }
 

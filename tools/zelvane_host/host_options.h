@@ -17,6 +17,8 @@ struct HostOptions {
   std::optional<unsigned> seconds;  // stop by itself after this long
   std::string library;              // empty: the library next to the program
   bool simulate = false;            // play the device on a pseudo-terminal as the port
+  std::string readCsv;              // a collector's records go to this CSV file
+  std::string loadCsv;              // this CSV file's records go to a collector
 };
 
 // The options, or the text of what is wrong with the command line.

@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "collector_transfer.h"
 #include "console.h"
 #include "guarded_main.h"
 #include "host_options.h"
@@ -50,7 +51,8 @@ int RunProgram(int argc, char** argv) {
     std::fprintf(stderr, "%s: cannot use %s: %s\n", kProgramName, path.c_str(), error.c_str());
     return 1;
   }
-  return RunJob(*api, options);
+  const bool transfer = !options.readCsv.empty() || !options.loadCsv.empty();
+  return transfer ? RunCollectorTransfer(*api, options) : RunJob(*api, options);
 }
 
 }  // namespace

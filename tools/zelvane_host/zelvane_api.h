@@ -18,6 +18,7 @@ struct ZelvaneApi {
   decltype(&::ScanerErrMsg) errorMessage = nullptr;
   decltype(&::ZelvaneSetMessageHandler) setMessageHandler = nullptr;
   decltype(&::ZelvaneSetStatusObserver) setStatusObserver = nullptr;
+  decltype(&::ZelvaneRunCollector) runCollector = nullptr;
 };
 
 // Loads the library and finds every export above; nothing, with the reason in
