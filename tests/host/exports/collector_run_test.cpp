@@ -308,6 +308,21 @@ TEST_F(CollectorRun, BreakEndsADownloadStuckInTheMiddleOfAFrame) {
   EXPECT_TRUE(Lines().empty());
 }
 
+TEST_F(CollectorRun, VanishedTerminalEndsTheDownloadAtOnceKeepingWhatCame) {
+  {
+    ScriptedResponder terminal(device, {{"READ\r", kAck + Frame(1, "Ser,5907,2")}});
+    ASSERT_EQ(Collect(kCipherLab, kRead, &OnRecord), 1);
+    ASSERT_TRUE(events.WaitForNotice(5, 3s));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  device.Disappear();
+  EXPECT_TRUE(events.WaitForNotice(11, 3s));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+  EXPECT_EQ(Lines(), (std::vector<Line>{{"5907", "Ser", 2.0, 0.0}}));
+  const Notices notices = events.Notices();
+  EXPECT_EQ(notices[notices.size() - 2].code, 7);
+}
+
 TEST_F(CollectorRun, ScaleReadsOneWeighingInModeTwo) {
   if (!testing::HeldOutput::Available()) GTEST_SKIP() << "the line's output cannot be held here";
   // The scale's answer must be in the port as soon as the request has left it.
