@@ -68,7 +68,14 @@ bool CVeduvezidECR::FlushBothWays() {
 }
 
 int CVeduvezidECR::SendFrame(const CChrArr& frame) {
+  const int sent = Transmit(frame);
+  // Dumped once the frame is on its way, so that the device's answer does not wait
+  // for the file.
   WriteDump(DumpKind::kSent, frame);
+  return sent;
+}
+
+int CVeduvezidECR::Transmit(const CChrArr& frame) {
   if (frame.IsEmpty()) return 1;
   if (!Bound()) return 0;
   const int sent = Comm().Send(m_nPort, frame, kDeadlineSeconds);

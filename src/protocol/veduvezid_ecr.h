@@ -68,8 +68,8 @@ class CVeduvezidECR {
   bool FlushBothWays();
 
   // The steps of the exchanges that wait for an answer, each within kDeadlineSeconds.
-  // Dumps the frame (kind S, even when empty) and sends it, waiting for it to leave
-  // the port. 1 sent (an empty frame counts as sent), 0 failed.
+  // Sends the frame, waiting for it to leave the port, and dumps it (kind S, even when
+  // empty or not sent). 1 sent (an empty frame counts as sent), 0 failed.
   int SendFrame(const CChrArr& frame);
   // Exactly `count` bytes, dumped (kind R); empty on failure.
   CChrArr ReceiveCount(int count);
@@ -81,6 +81,10 @@ class CVeduvezidECR {
   int m_nPort = 0;
   TraceLog m_traceLog;
   int m_nError = 0;
+
+ private:
+  // SendFrame less its dump.
+  int Transmit(const CChrArr& frame);
 };
 
 }  // namespace zelvane

@@ -78,13 +78,17 @@ int CCipherLab::ReadRecords(const RecordSink& deliver, cipherlab::RecordLayout l
       return 0;
     }
     const cipherlab::FrameVerdict verdict = ParseFrame(line, layout, m_check, record);
-    TraceCheckValues(verdict);
     if (verdict.accepted) {
       // A repeat of the record just acknowledged: the terminal missed the ACK.
-      if (verdict.sequence == lastSequence) continue;
+      if (verdict.sequence == lastSequence) {
+        TraceCheckValues(verdict);
+        continue;
+      }
       // Unacknowledged, the terminal would send the record again and the host would
-      // get it twice.
-      if (SendFrame(cipherlab::kAck) == 0) return 0;
+      // get it twice. Traced after the answer, which the terminal is waiting for.
+      const int acknowledged = SendFrame(cipherlab::kAck);
+      TraceCheckValues(verdict);
+      if (acknowledged == 0) return 0;
       lastSequence = verdict.sequence;
       rejected = 0;
       progress = (progress + kProgressStep) % kProgressWrap;
@@ -92,7 +96,9 @@ int CCipherLab::ReadRecords(const RecordSink& deliver, cipherlab::RecordLayout l
       deliver(record);
       continue;
     }
-    if (SendFrame(cipherlab::kNak) == 0) return 0;
+    const int refused = SendFrame(cipherlab::kNak);
+    TraceCheckValues(verdict);
+    if (refused == 0) return 0;
     if (++rejected == kMaxRejectedFrames) {
       FailWith(kBadReply);
       return 0;
