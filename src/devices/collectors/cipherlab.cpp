@@ -1,5 +1,6 @@
 #include "devices/collectors/cipherlab.h"
 
+#include <optional>
 #include <string_view>
 
 #include "buffers/chr_arr.h"
@@ -48,12 +49,14 @@ bool CCipherLab::SendUntilAcknowledged(const CChrArr& frame) {
   return false;
 }
 
-CChrArr CCipherLab::ReceiveLine() {
+std::optional<CChrArr> CCipherLab::ReceiveLine() {
   CChrArr line = ReceiveTerminated(kCarriageReturn, cipherlab::kMaxFrameLength);
-  if (line.IsEmpty() && m_pComm != nullptr && Comm().CheckStatus() == TE_TIMEOUT) {
-    Comm().FlushInput(m_nPort);
+  switch (m_pComm != nullptr ? Comm().CheckStatus() : TE_NOTOPEN) {
+    case 0: return line;
+    case TE_OVERFLOW: return CChrArr();
+    case TE_TIMEOUT: Comm().FlushInput(m_nPort); return CChrArr();
+    default: return std::nullopt;
   }
-  return line;
 }
 
 void CCipherLab::TraceCheckValues(const cipherlab::FrameVerdict& verdict) {
@@ -71,7 +74,9 @@ int CCipherLab::ReadRecords(const RecordSink& deliver, cipherlab::RecordLayout l
   int progress = 0;
   CollectorRecord record{};
   for (;;) {
-    const CChrArr line = ReceiveLine();
+    const std::optional<CChrArr> received = ReceiveLine();
+    if (!received) return 0;
+    const CChrArr& line = *received;
     if (IsExactly(line, cipherlab::kOver)) {
       if (IsExactly(ReceiveCount(cipherlab::kOverLength), cipherlab::kOver)) return 1;
       FailWith(kBadReply);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "devices/collectors/cipherlab_frames.h"
 #include "protocol/veduvezid_ecr.h"
@@ -43,9 +44,10 @@ class CCipherLab : public CVeduvezidECR {
  private:
   // Sends the frame until the terminal acknowledges it, at most three times.
   bool SendUntilAcknowledged(const CChrArr& frame);
-  // One line up to its CR. A line that did not end in time is dropped whole, so that
-  // its bytes do not become the head of the next frame.
-  CChrArr ReceiveLine();
+  // One line up to its CR; empty for a line too long or not ended in time (which is
+  // dropped whole, so that its bytes do not become the head of the next frame), and
+  // nothing when the line is gone: a break, a lost or closed port.
+  std::optional<CChrArr> ReceiveLine();
   // The received and own check values go to the trace, as the original software
   // showed them.
   void TraceCheckValues(const cipherlab::FrameVerdict& verdict);

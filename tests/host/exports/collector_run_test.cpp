@@ -304,8 +304,12 @@ TEST_F(CollectorRun, BreakEndsADownloadStuckInTheMiddleOfAFrame) {
   ASSERT_EQ(Collect(kCipherLab, kRead, &OnRecord), 1);
   ASSERT_TRUE(terminal.WaitForSteps(1));
   std::this_thread::sleep_for(300ms);
+  // A line for the terminal while the job's own transfer uses the port: not sent.
+  HostLineRecord line = HostLine("1", "A", 1, 2);
+  EXPECT_EQ(ScanerSetBarCodeInfo(&line), 1);
   EXPECT_LT(BreakAndWait(), 1000);
   EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(terminal.Received(), "READ\r");
 }
 
 TEST_F(CollectorRun, VanishedTerminalEndsTheDownloadAtOnceKeepingWhatCame) {
