@@ -158,6 +158,32 @@ ZELVANE_API const char* ZELVANE_CALL GetPrnNameInSession(const char* name);
  * answers. */
 ZELVANE_API int32_t ZELVANE_CALL PrnRawData(const char* name, const void* data, int32_t count);
 
+/* Collector run modes.
+ *
+ * Extra export: runs a device job as ScanerRun does (the same request copy, word 9
+ * for the collector codes, the same job selection, open, notices, results and
+ * errors) in one of the collectors' run modes:
+ *   2  reads the device's records: each goes to onRecord, on the job's worker
+ *      thread, as a HostLineRecord valid only during the call (code, name, quantity
+ *      and price set, every other byte zero). CipherLab collectors (500, 501, 504)
+ *      send all their records; the Radwag (601) and Fawag (600) scales answer one
+ *      weight request, the weight as the scale shows it being the quantity.
+ *   3  loads `count` records of the array `records` (312 bytes apart) into the
+ *      device: CipherLab collectors take each line's code (cut to 13 characters),
+ *      name (18), quantity and price. The array must stay valid until the run ends
+ *      (status notice 11); a count of 0 is acknowledged by the collector but fails.
+ * The run ends by itself after the transfer: notice 10 on success, 7 otherwise, then
+ * 11. Mode 2 without onRecord, mode 3 without records or with a negative count, and
+ * every other mode are refused before any device is touched: 0, with error 999999 and
+ * its reason on the device's job. Returns 1 when the worker runs, else 0.
+ *
+ * While a CipherLab job runs in mode 1 (ScanerRun), ScanerSetBarCodeInfo loads its
+ * one record into the collector on the caller's thread and waits for the exchange;
+ * during a mode 2 or 3 run of the job it is ignored. */
+ZELVANE_API int32_t ZELVANE_CALL ZelvaneRunCollector(const RunRequest* request, int32_t runMode,
+                                                     RecordCallback onRecord,
+                                                     HostLineRecord* records, int32_t count);
+
 #ifdef __cplusplus
 }
 #endif

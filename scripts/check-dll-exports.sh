@@ -13,7 +13,7 @@ status=0
 for name in ScanerCreate ScanerRun ScanerBreakJob ScanerDelete ScanerError ScanerErrMsg \
             ScanerSetBarCodeInfo Scaner2XRun Scaner2XBreakJob ZelvaneSetMessageHandler \
             ZelvaneSetStatusObserver \
-            GetPrnNameInSession PrnRawData; do
+            GetPrnNameInSession PrnRawData ZelvaneRunCollector; do
   if ! grep -qE "^[[:space:]]*\[[[:space:]]*[0-9]+\][[:space:]]+(\+base\[[[:space:]]*[0-9]+\][[:space:]]+[0-9a-f]+[[:space:]]+)?${name}\$" <<<"$dump"; then
     echo "missing undecorated export: $name"
     status=1

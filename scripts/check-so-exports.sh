@@ -7,7 +7,8 @@ set -euo pipefail
 library=${1:?usage: $0 LIBZELVANE.SO}
 expected="GetPrnNameInSession PrnRawData
 Scaner2XBreakJob Scaner2XRun ScanerBreakJob ScanerCreate ScanerDelete ScanerErrMsg
-ScanerError ScanerRun ScanerSetBarCodeInfo ZelvaneSetMessageHandler ZelvaneSetStatusObserver"
+ScanerError ScanerRun ScanerSetBarCodeInfo ZelvaneSetMessageHandler ZelvaneSetStatusObserver
+ZelvaneRunCollector"
 exported=$(nm -D --defined-only "$library" | awk '{print $3}' | sort | tr '\n' ' ')
 wanted=$(tr ' \n' '\n\n' <<<"$expected" | grep . | sort | tr '\n' ' ')
 if [[ $exported != "$wanted" ]]; then

@@ -28,6 +28,17 @@ constexpr Cp1250Literal kBusyClosing{u8"); najpierw przerwij ją"};
 constexpr Cp1250Literal kNotEndedOpening{u8"Przerwana praca urządzenia ("};
 constexpr Cp1250Literal kNotEndedClosing{u8") jeszcze się nie zakończyła"};
 
+// The run modes: the reading loop of ScanerRun, and the collectors' read and load.
+constexpr int kReadLoop = 1;
+constexpr int kCollectorRead = 2;
+constexpr int kCollectorLoad = 3;
+
+constexpr Cp1250Literal kUnknownRunMode{u8"Nieznany tryb pracy (dozwolone: 2 odczyt, 3 ładowanie)"};
+constexpr Cp1250Literal kNoRecordCallback{
+    u8"Odczyt z kolektora wymaga funkcji odbierającej rekordy"};
+constexpr Cp1250Literal kNoRecordsToLoad{
+    u8"Ładowanie kolektora wymaga tablicy rekordów i ich liczby"};
+
 // A job the host has broken ends within one poll; a new run waits this long for it.
 constexpr unsigned kBreakGraceMilliseconds = 5000;
 
@@ -80,6 +91,75 @@ void MarkRunRefused(CLogicScaner* job) {
   if (job != nullptr && job->GetErrorCode() == 0) job->SetErrorCode(CLogicScaner::kSystemFailure);
 }
 
+// What a run does besides the request: its run mode and what that mode hands over.
+struct RunModeSetup {
+  int mode = kReadLoop;
+  CodeCallback codeCallback = nullptr;
+  RecordCallback recordCallback = nullptr;
+  LoadArguments loadArguments;
+};
+
+// Starts the job of the request's device in the run mode of `setup`: 1 when its worker
+// runs, 0 when the code selects nothing, another job is in the way or the device did
+// not open (the reason on the job, as ScanerRun leaves it).
+int32_t StartRun(const RunRequest* request, const RunModeSetup& setup) {
+  if (request == nullptr) {
+    MarkRunRefused(g_currentJob.load());
+    return 0;
+  }
+  // A refused code leaves the run state alone: a running job reads it.
+  const DeviceEntry* device = FindDevice(request->device);
+  if (device == nullptr) {
+    MarkRunRefused(g_currentJob.load());
+    return 0;
+  }
+  if (!MakeWayFor(*device)) return 0;
+
+  RunState& state = TheRunState();
+  // Word 9 exists only in collector requests; other hosts may pass nine words.
+  state.StoreRequest(*request, device->statusCallbackInWord9);
+  state.SetPollTiming(device->pollTiming);
+  state.SetCodeCallback(setup.codeCallback);
+  if (setup.mode == kCollectorRead) state.SetRecordCallback(setup.recordCallback);
+  if (setup.mode == kCollectorLoad) state.SetLoadArguments(setup.loadArguments);
+  state.SetRunMode(setup.mode);
+
+  CLogicScaner* job = device->job;
+  CVeduvezid& serial = TheSerialObject();
+  job->SetErrorCode(0);
+  job->SetComm(&serial);
+  g_currentJob.store(job);
+  if (job->Start(serial.NotifyWindow(), 0) != 0) return 1;
+  MarkRunRefused(job);
+  return 0;
+}
+
+// Why ZelvaneRunCollector refuses a run before touching any device, or null.
+const char* CollectorModeRefusal(const RunModeSetup& setup) {
+  switch (setup.mode) {
+    case kCollectorRead:
+      return setup.recordCallback == nullptr ? kNoRecordCallback.c_str() : nullptr;
+    case kCollectorLoad:
+      return setup.loadArguments.records == nullptr || setup.loadArguments.count < 0
+                 ? kNoRecordsToLoad.c_str()
+                 : nullptr;
+    default: return kUnknownRunMode.c_str();
+  }
+}
+
+// A refused collector run leaves the general failure and its reason on the job of the
+// request's device, which becomes current, or (for a code that selects nothing) the
+// general failure on the current job.
+void RefuseCollectorRun(const RunRequest* request, const char* reason) {
+  const DeviceEntry* device = request != nullptr ? FindDevice(request->device) : nullptr;
+  if (device == nullptr) {
+    MarkRunRefused(g_currentJob.load());
+    return;
+  }
+  device->job->SetError(CLogicScaner::kSystemFailure, reason);
+  g_currentJob.store(device->job);
+}
+
 }  // namespace
 }  // namespace zelvane
 
@@ -108,33 +188,26 @@ ZELVANE_API int32_t ZELVANE_CALL ScanerCreate(void* window) {
 
 ZELVANE_API int32_t ZELVANE_CALL ScanerRun(const RunRequest* request, CodeCallback callback) {
   return Guarded<int32_t>(0, [&] {
-    if (request == nullptr) {
-      MarkRunRefused(g_currentJob.load());
+    RunModeSetup setup;
+    setup.codeCallback = callback;
+    return StartRun(request, setup);
+  });
+}
+
+ZELVANE_API int32_t ZELVANE_CALL ZelvaneRunCollector(const RunRequest* request, int32_t runMode,
+                                                     RecordCallback onRecord,
+                                                     HostLineRecord* records, int32_t count) {
+  return Guarded<int32_t>(0, [&] {
+    RunModeSetup setup;
+    setup.mode = runMode;
+    setup.recordCallback = onRecord;
+    setup.loadArguments.records = records;
+    setup.loadArguments.count = count;
+    if (const char* refusal = CollectorModeRefusal(setup)) {
+      RefuseCollectorRun(request, refusal);
       return 0;
     }
-    // A refused code leaves the run state alone: a running job reads it.
-    const DeviceEntry* device = FindDevice(request->device);
-    if (device == nullptr) {
-      MarkRunRefused(g_currentJob.load());
-      return 0;
-    }
-    if (!MakeWayFor(*device)) return 0;
-
-    RunState& state = TheRunState();
-    // Word 9 exists only in collector requests; other hosts may pass nine words.
-    state.StoreRequest(*request, device->statusCallbackInWord9);
-    state.SetPollTiming(device->pollTiming);
-    state.SetCodeCallback(callback);
-    state.SetRunMode(1);
-
-    CLogicScaner* job = device->job;
-    CVeduvezid& serial = TheSerialObject();
-    job->SetErrorCode(0);
-    job->SetComm(&serial);
-    g_currentJob.store(job);
-    if (job->Start(serial.NotifyWindow(), 0) != 0) return 1;
-    MarkRunRefused(job);
-    return 0;
+    return StartRun(request, setup);
   });
 }
 

@@ -3,6 +3,7 @@
 #include "buffers/cp1250_literal.h"
 #include "devices/pricecheck/price_checker_job.h"
 #include "devices/pricecheck/price_exchange.h"
+#include "devices/collectors/collector_jobs.h"
 #include "devices/scales/scale_jobs.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "host/device_registry.h"
@@ -19,6 +20,7 @@ constexpr Cp1250Literal kFawag{u8"waga Fawag"};
 constexpr Cp1250Literal kRadwag{u8"waga Radwag"};
 constexpr Cp1250Literal kCas{u8"waga CAS AP-1"};
 constexpr Cp1250Literal kPriceChecker{u8"sprawdzarka cen"};
+constexpr Cp1250Literal kCipherLab{u8"kolektor CipherLab"};
 
 // The library's long-lived objects, defined in one place so that they are built in
 // this order at load and destroyed in the reverse order at unload: the run state,
@@ -27,6 +29,8 @@ RunState g_runState;
 CVeduvezid g_serialObject;
 CML_SCANER g_metrologicScanner;
 CTY_SCANER g_tyssoScanner;
+CCP_DCOLL g_cipherLabCollector;
+CSP_DCOLL g_cipherLabShortCollector;
 CFA_SCALE g_fawagScale;
 CRA_SCALE g_radwagScale;
 CAP_SCALE g_casScale;
@@ -39,6 +43,8 @@ constexpr PollTiming kHalfSecond = PollTiming::kEveryHalfSecond;
 const DeviceEntry kDevices[] = {
     {402, 405, &g_metrologicScanner, kMetrologic.c_str(), false, kHalfSecond},
     {400, 401, &g_tyssoScanner, kTysso.c_str(), false, kHalfSecond},
+    {500, 501, &g_cipherLabCollector, kCipherLab.c_str(), true, kHalfSecond},
+    {504, 504, &g_cipherLabShortCollector, kCipherLab.c_str(), true, kHalfSecond},
     {600, 600, &g_fawagScale, kFawag.c_str(), false, kHalfSecond},
     {601, 601, &g_radwagScale, kRadwag.c_str(), false, kHalfSecond},
     {602, 602, &g_casScale, kCas.c_str(), false, PollTiming::kAskUntilAnswered},

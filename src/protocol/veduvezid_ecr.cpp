@@ -1,6 +1,8 @@
 #include "protocol/veduvezid_ecr.h"
 
+#include "buffers/chr_arr.h"
 #include "buffers/cp1250_literal.h"
+#include "protocol/dump_files.h"
 #include "serial/veduvezid.h"
 
 namespace zelvane {
@@ -63,6 +65,46 @@ bool CVeduvezidECR::FlushBothWays() {
   if (!Succeeded(Comm().CheckStatus())) return false;
   Comm().FlushInput(m_nPort);
   return Succeeded(Comm().CheckStatus());
+}
+
+int CVeduvezidECR::SendFrame(const CChrArr& frame) {
+  const int sent = Transmit(frame);
+  // Dumped once the frame is on its way, so that the device's answer does not wait
+  // for the file.
+  WriteDump(DumpKind::kSent, frame);
+  return sent;
+}
+
+int CVeduvezidECR::Transmit(const CChrArr& frame) {
+  if (frame.IsEmpty()) return 1;
+  if (!Bound()) return 0;
+  const int sent = Comm().Send(m_nPort, frame, kDeadlineSeconds);
+  if (!Succeeded(Comm().CheckStatus())) return 0;
+  if (sent < frame.GetSize()) {
+    m_nError = kShortWrite;
+    return 0;
+  }
+  return Succeeded(Comm().WaitOutputDrained(m_nPort, kDeadlineSeconds)) ? 1 : 0;
+}
+
+CChrArr CVeduvezidECR::ReceiveCount(int count) {
+  CChrArr received;
+  if (Bound()) {
+    received = Comm().Receive(m_nPort, count, kDeadlineSeconds);
+    if (!Succeeded(Comm().CheckStatus())) received = CChrArr();
+  }
+  WriteDump(DumpKind::kReceivedBlock, received);
+  return received;
+}
+
+CChrArr CVeduvezidECR::ReceiveTerminated(std::uint8_t terminator, int limit) {
+  CChrArr received;
+  if (Bound()) {
+    received = Comm().ReceiveUntil(m_nPort, terminator, limit, kDeadlineSeconds);
+    if (!Succeeded(Comm().CheckStatus())) received = CChrArr();
+  }
+  WriteDump(DumpKind::kTerminatedBlock, received);
+  return received;
 }
 
 void CVeduvezidECR::Close() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ class CVeduvezid;
 class CVeduvezidECR {
  public:
   static constexpr int kDefaultSpeed = 9600;
+  // The error of a send that wrote fewer bytes than asked.
+  static constexpr int kShortWrite = 9999;
+  // Limit of every send, drain and receive of the request-and-answer exchanges.
+  static constexpr int kDeadlineSeconds = 5;
 
   CVeduvezidECR() = default;
   CVeduvezidECR(const CVeduvezidECR&) = delete;
@@ -62,10 +67,24 @@ class CVeduvezidECR {
   // Drops unsent output, then received input; true when both succeeded.
   bool FlushBothWays();
 
+  // The steps of the exchanges that wait for an answer, each within kDeadlineSeconds.
+  // Sends the frame, waiting for it to leave the port, and dumps it (kind S, even when
+  // empty or not sent). 1 sent (an empty frame counts as sent), 0 failed.
+  int SendFrame(const CChrArr& frame);
+  // Exactly `count` bytes, dumped (kind R); empty on failure.
+  CChrArr ReceiveCount(int count);
+  // The bytes up to and including `terminator`, at most `limit`, dumped (kind X);
+  // empty on failure.
+  CChrArr ReceiveTerminated(std::uint8_t terminator, int limit);
+
   CVeduvezid* m_pComm = nullptr;
   int m_nPort = 0;
   TraceLog m_traceLog;
   int m_nError = 0;
+
+ private:
+  // SendFrame less its dump.
+  int Transmit(const CChrArr& frame);
 };
 
 }  // namespace zelvane

@@ -1,5 +1,6 @@
 #include "device_script.h"
 
+#include <cstdio>
 #include <string>
 
 #include "overloaded.h"
@@ -11,6 +12,12 @@ namespace {
 constexpr int kFawag = 600;
 constexpr int kRadwag = 601;
 constexpr int kCasAp1 = 602;
+// The CipherLab collectors: full records, and short ones for 504.
+constexpr int kCipherLabShort = 504;
+
+bool IsCipherLab(int code) {
+  return code == 500 || code == 501 || code == kCipherLabShort;
+}
 
 bool IsTysso(int code) {
   return code == 400 || code == 401;
@@ -44,6 +51,23 @@ CasScript DemoCas() {
   return {{zero, zero, settling, first, first, first, empty, zero, second, second, second}};
 }
 
+CipherLabScript DemoCipherLab(bool shortRecords) {
+  CipherLabScript terminal;
+  for (const char* text :
+       shortRecords
+           ? std::vector<const char*>{"5901234123457,3", "4006381333931", "ZELVANE-DEMO,2.5"}
+           : std::vector<const char*>{"Mleko 3.2%,5901234123457,3,349", "Chleb,4006381333931,1,599",
+                                      "Demo,ZELVANE-DEMO,2.5,1000"}) {
+    terminal.steps.emplace_back(TerminalRecord{text});
+  }
+  return terminal;
+}
+
+void PrintUpload(const std::string& text) {
+  std::printf("terminal took: %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 std::unique_ptr<DeviceSimulator> MakeSimulator(const DeviceScript& script, DeviceLink& link) {
@@ -56,6 +80,11 @@ std::unique_ptr<DeviceSimulator> MakeSimulator(const DeviceScript& script, Devic
                  },
                  [&link](const CasScript& cas) -> std::unique_ptr<DeviceSimulator> {
                    return std::make_unique<CasScaleSimulator>(link, cas.steps);
+                 },
+                 [&link](const CipherLabScript& terminal) -> std::unique_ptr<DeviceSimulator> {
+                   return std::make_unique<CipherLabTerminalSimulator>(
+                       link, terminal.baud, terminal.steps,
+                       terminal.printUploads ? &PrintUpload : nullptr);
                  }},
       script.device);
 }
@@ -63,6 +92,9 @@ std::unique_ptr<DeviceSimulator> MakeSimulator(const DeviceScript& script, Devic
 std::optional<DeviceScript> DemoScript(int deviceCode) {
   using std::chrono::milliseconds;
   if (IsTysso(deviceCode)) return DeviceScript{DemoScanner(LineEnd::kCr), milliseconds(1000)};
+  if (IsCipherLab(deviceCode)) {
+    return DeviceScript{DemoCipherLab(deviceCode == kCipherLabShort), milliseconds(0)};
+  }
   if (IsMetrologic(deviceCode)) {
     return DeviceScript{DemoScanner(LineEnd::kCrLf), milliseconds(1000)};
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cas_scale_simulator.h"
+#include "cipherlab_terminal_simulator.h"
 #include "device_link.h"
 #include "device_simulator.h"
 #include "line_scale_simulator.h"
@@ -25,10 +26,15 @@ struct LineScaleScript {
 struct CasScript {
   std::vector<CasStep> steps;
 };
+struct CipherLabScript {
+  int baud = 9600;  // the line's pace
+  std::vector<TerminalStep> steps;
+  bool printUploads = true;  // each uploaded record also goes to standard output
+};
 
 // Which device to play and what it does: everything a simulator is made from.
 struct DeviceScript {
-  std::variant<ScannerScript, LineScaleScript, CasScript> device;
+  std::variant<ScannerScript, LineScaleScript, CasScript, CipherLabScript> device;
   // The pace of what the device does by itself (codes, pushed weight lines); zero for
   // none.
   std::chrono::milliseconds beatEvery{1000};
@@ -39,7 +45,8 @@ std::unique_ptr<DeviceSimulator> MakeSimulator(const DeviceScript& script, Devic
 // A short show of each device family, for newcomers and a host's simulated ports:
 // scanners send a few codes a second apart; the Radwag and Fawag scales push a load
 // that goes zero, weight, zero, another weight; the CAS AP-1 scale answers the same
-// course, holding each reading long enough for the job's stability rule.
+// course, holding each reading long enough for the job's stability rule; the CipherLab
+// terminals hold a few records in their layout and take any upload.
 std::optional<DeviceScript> DemoScript(int deviceCode);
 
 }  // namespace zelvane::devsim

@@ -29,6 +29,7 @@ const DeviceRow kDevices[] = {
     {"radwag", 601, "Radwag scale, 14-character lines (device code 601)"},
     {"fawag", 600, "Fawag scale, 8-character lines (device code 600)"},
     {"cas", 602, "CAS AP-1 scale, ENQ/DC1 dialogue (device code 602)"},
+    {"cipherlab", 500, "CipherLab terminal, READ/CIPHER transfers (device codes 500, 501, 504)"},
 };
 
 struct ParseState {
@@ -49,6 +50,9 @@ std::vector<Reading>& StepsOf(LineScaleScript& script) {
   return script.readings;
 }
 std::vector<CasStep>& StepsOf(CasScript& script) {
+  return script.steps;
+}
+std::vector<TerminalStep>& StepsOf(CipherLabScript& script) {
   return script.steps;
 }
 template <typename Script>
@@ -146,6 +150,39 @@ bool AddCasStep(ParseState& state, std::string_view) {
   return true;
 }
 
+bool AddTerminalRecord(ParseState& state, std::string_view value) {
+  CuedSteps<CipherLabScript>(state).emplace_back(TerminalRecord{std::string(value)});
+  return !value.empty();
+}
+
+// Numbered records for long transfers: full ("Towar N,code,1,price") or short.
+template <bool shortRecords>
+bool GenerateTerminalRecords(ParseState& state, std::string_view value) {
+  const auto count = ParseNumber<int>(value, 1, 1000000);
+  if (!count) return false;
+  auto& steps = CuedSteps<CipherLabScript>(state);
+  for (int i = 1; i <= *count; ++i) {
+    const std::string code = std::to_string(5900000000000LL + i);
+    steps.emplace_back(TerminalRecord{shortRecords ? code + "," + std::to_string(i % 9 + 1)
+                                                   : "Towar " + std::to_string(i) + "," + code +
+                                                         "," + std::to_string(i % 9 + 1) + "," +
+                                                         std::to_string(100 + i % 900)});
+  }
+  return true;
+}
+
+template <TerminalCue cue>
+bool AddTerminalCue(ParseState& state, std::string_view) {
+  CuedSteps<CipherLabScript>(state).emplace_back(cue);
+  return true;
+}
+
+bool SetTerminalBaud(ParseState& state, std::string_view value) {
+  const auto baud = ParseNumber<int>(value, 0, 1000000);
+  if (baud) std::get<CipherLabScript>(state.options.script.device).baud = *baud;
+  return baud.has_value();
+}
+
 bool SetEvery(ParseState& state, std::string_view value) {
   const auto every = ParseNumber<int>(value, 0, 3600 * 1000);
   if (every) state.options.script.beatEvery = std::chrono::milliseconds(*every);
@@ -224,6 +261,29 @@ const OptionRow kOptions[] = {
      &AddCasStep<CasRefusal>},
     {"--silence", nullptr, "cas", "one dialogue whose ENQ gets no reply", &Plays<CasScript>,
      &AddCasStep<CasSilence>},
+    {"--record", "TEXT", "cipherlab",
+     "a record: \"name,code,quantity,price/100\" or \"code,quantity\"", &Plays<CipherLabScript>,
+     &AddTerminalRecord},
+    {"--generate", "N", "cipherlab", "N numbered full records", &Plays<CipherLabScript>,
+     &GenerateTerminalRecords<false>},
+    {"--generate-short", "N", "cipherlab", "N numbered short records", &Plays<CipherLabScript>,
+     &GenerateTerminalRecords<true>},
+    {"--nak-command", nullptr, "cipherlab", "NAK the next READ or CIPHER", &Plays<CipherLabScript>,
+     &AddTerminalCue<TerminalCue::kNakCommand>},
+    {"--nak-record", nullptr, "cipherlab", "NAK the next uploaded record", &Plays<CipherLabScript>,
+     &AddTerminalCue<TerminalCue::kNakRecord>},
+    {"--repeat", nullptr, "cipherlab", "send the next record twice (same sequence number)",
+     &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kRepeatSequence>},
+    {"--bad-check", nullptr, "cipherlab", "send the next record first with a wrong check value",
+     &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kWrongCheck>},
+    {"--no-cr", nullptr, "cipherlab", "send the next record first without its CR",
+     &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kNoCr>},
+    {"--lone-over", nullptr, "cipherlab", "end the download with a single OVER",
+     &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kLoneOver>},
+    {"--silence", nullptr, "cipherlab", "stop answering here", &Plays<CipherLabScript>,
+     &AddTerminalCue<TerminalCue::kSilence>},
+    {"--baud", "N", "cipherlab", "pace of the line, 10 bits a byte (default 9600; 0: none)",
+     &Plays<CipherLabScript>, &SetTerminalBaud},
     {"--every", "MS", "all",
      "pace of the codes and pushed lines (0: none; radwag, fawag: answer only)", &PlaysAny,
      &SetEvery},
@@ -237,11 +297,15 @@ const OptionRow kOptions[] = {
     {"--help", nullptr, "all", "show this text", &PlaysAny, &SetHelp},
 };
 
-const OptionRow* FindOption(std::string_view name) {
+// Devices may share an option name (--silence): the row of the device played wins.
+const OptionRow* FindOption(std::string_view name, const DeviceScript& script) {
+  const OptionRow* found = nullptr;
   for (const OptionRow& option : kOptions) {
-    if (name == option.name) return &option;
+    if (name != option.name) continue;
+    if (option.playedBy(script)) return &option;
+    if (found == nullptr) found = &option;
   }
-  return nullptr;
+  return found;
 }
 
 const DeviceRow* FindDevice(std::string_view name) {
@@ -267,7 +331,7 @@ DevsimParseResult ParseDevsimOptions(const std::vector<std::string>& arguments) 
   state.options.script = *DemoScript(device->demoCode);
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];
-    const OptionRow* option = FindOption(name);
+    const OptionRow* option = FindOption(name, state.options.script);
     if (option == nullptr) return "unknown option '" + name + "'";
     if (!option->playedBy(state.options.script)) {
       return name + " is not an option of " + device->name;

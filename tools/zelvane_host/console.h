@@ -11,4 +11,7 @@ bool InterruptRequested();
 
 void SleepMilliseconds(unsigned milliseconds);
 
+// Whether standard output is a terminal (a progress bar may then be redrawn in place).
+bool OutputIsTerminal();
+
 }  // namespace zelvane::host

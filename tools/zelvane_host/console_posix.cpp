@@ -1,5 +1,6 @@
 #include <signal.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 
@@ -35,6 +36,10 @@ void SleepMilliseconds(unsigned milliseconds) {
   duration.tv_sec = static_cast<time_t>(milliseconds / 1000);
   duration.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
   ::nanosleep(&duration, nullptr);  // a signal ends it early, which only means a quicker poll
+}
+
+bool OutputIsTerminal() {
+  return ::isatty(STDOUT_FILENO) == 1;
 }
 
 }  // namespace zelvane::host

@@ -1,4 +1,7 @@
+#include <io.h>
 #include <windows.h>
+
+#include <cstdio>
 
 #include <atomic>
 
@@ -29,6 +32,10 @@ bool InterruptRequested() {
 
 void SleepMilliseconds(unsigned milliseconds) {
   ::Sleep(milliseconds);
+}
+
+bool OutputIsTerminal() {
+  return ::_isatty(::_fileno(stdout)) != 0;
 }
 
 }  // namespace zelvane::host

@@ -10,7 +10,7 @@ namespace zelvane::host {
 // '?'. A null text gives an empty one.
 std::string Cp1250ToUtf8(const char* text);
 
-// The other way, for texts that the host hands to the library (price lists): the
+// The other way, for texts that the host hands to the library (price lists, CSV files): the
 // Polish letters become code page 1250, ASCII passes unchanged and any other
 // character becomes '?'.
 std::string Utf8ToCp1250(std::string_view text);

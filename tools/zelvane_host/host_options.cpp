@@ -53,6 +53,16 @@ const OptionSpec kOptions[] = {
        options.prices = std::string(value);
        return !value.empty();
      }},
+    {"--read-csv", "FILE", "read a collector's records into FILE (code,name,quantity,price)",
+     [](HostOptions& options, std::string_view value) {
+       options.readCsv = std::string(value);
+       return !value.empty();
+     }},
+    {"--load-csv", "FILE", "load the records of FILE into a collector",
+     [](HostOptions& options, std::string_view value) {
+       options.loadCsv = std::string(value);
+       return !value.empty();
+     }},
     {"--simulate", nullptr,
      "play a demo device on a pseudo-terminal mapped as the port (Linux; scanners, scales);\n"
      "                    for 702 a terminal on loopback scans known and unknown codes",
@@ -137,6 +147,9 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
     return std::string("--device and the printing options exclude each other");
   }
   if (!options.help && !printing && !options.device) return std::string("--device is required");
+  if (!options.readCsv.empty() && !options.loadCsv.empty()) {
+    return std::string("--read-csv and --load-csv exclude each other");
+  }
   return options;
 }
 

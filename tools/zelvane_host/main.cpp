@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "collector_transfer.h"
 #include "console.h"
 #include "guarded_main.h"
 #include "host_options.h"
@@ -77,7 +78,8 @@ int RunProgram(int argc, char** argv) {
     return 1;
   }
   if (prices) InstallPriceList(*prices, *api);
-  return RunJob(*api, options);
+  const bool transfer = !options.readCsv.empty() || !options.loadCsv.empty();
+  return transfer ? RunCollectorTransfer(*api, options) : RunJob(*api, options);
 }
 
 }  // namespace

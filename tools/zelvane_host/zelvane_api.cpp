@@ -27,7 +27,8 @@ std::optional<ZelvaneApi> LoadZelvaneApi(const std::string& path, std::string& e
       Resolve(library, "ScanerErrMsg", api.errorMessage, error) &&
       Resolve(library, "ScanerSetBarCodeInfo", api.setBarCodeInfo, error) &&
       Resolve(library, "ZelvaneSetMessageHandler", api.setMessageHandler, error) &&
-      Resolve(library, "ZelvaneSetStatusObserver", api.setStatusObserver, error);
+      Resolve(library, "ZelvaneSetStatusObserver", api.setStatusObserver, error) &&
+      Resolve(library, "ZelvaneRunCollector", api.runCollector, error);
   if (!complete) return std::nullopt;
   return api;
 }

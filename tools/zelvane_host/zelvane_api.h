@@ -19,6 +19,7 @@ struct ZelvaneApi {
   decltype(&::ScanerSetBarCodeInfo) setBarCodeInfo = nullptr;
   decltype(&::ZelvaneSetMessageHandler) setMessageHandler = nullptr;
   decltype(&::ZelvaneSetStatusObserver) setStatusObserver = nullptr;
+  decltype(&::ZelvaneRunCollector) runCollector = nullptr;
 };
 
 // Loads the library and finds every export above; nothing, with the reason in

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "devices/scales/cas_frames.h"
-#include "protocol/dump_files.h"
 #include "serial/veduvezid.h"
 
 namespace zelvane {
@@ -19,26 +18,6 @@ int CCasAP_1::Enquire() {
   return ReceiveControl(cas::kAck) ? 1 : 0;
 }
 
-CChrArr CCasAP_1::ReceiveCount(int count) {
-  CChrArr received;
-  if (Bound()) {
-    received = Comm().Receive(m_nPort, count, kDeadlineSeconds);
-    if (!Succeeded(Comm().CheckStatus())) received = CChrArr();
-  }
-  WriteDump(DumpKind::kReceivedBlock, received);
-  return received;
-}
-
-CChrArr CCasAP_1::ReceiveBlock(int limit) {
-  CChrArr received;
-  if (Bound()) {
-    received = Comm().ReceiveUntil(m_nPort, cas::kEtx, limit, kDeadlineSeconds);
-    if (!Succeeded(Comm().CheckStatus())) received = CChrArr();
-  }
-  WriteDump(DumpKind::kTerminatedBlock, received);
-  return received;
-}
-
 bool CCasAP_1::ReceiveControl(std::uint8_t expected) {
   const CChrArr received = ReceiveCount(1);
   return received.GetSize() == 1 && received[0] == expected;
@@ -52,7 +31,7 @@ int CCasAP_1::ReadWeight(CChrArr& answer) {
   if (SendFrame(CChrArr(cas::kDc1, 1)) != 1) return 0;
   if (!ReceiveControl(cas::kSoh)) return 0;
   const std::optional<CChrArr> block =
-      AnswerFromBlock(ReceiveBlock(cas::kMaxBlockLength), BuiltInBlockCheck());
+      AnswerFromBlock(ReceiveTerminated(cas::kEtx, cas::kMaxBlockLength), BuiltInBlockCheck());
   if (!block) return 0;
   answer = *block;
   return ReceiveControl(cas::kEot) ? 1 : 0;

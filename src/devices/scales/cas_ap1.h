@@ -14,11 +14,6 @@ class CCasAP_1 : public CRadwag {
  public:
   // The link check: ENQ answered by ACK. 1 when it was, 0 otherwise.
   int Enquire();
-  // `count` bytes received within the deadline, dumped (kind R); empty on failure.
-  CChrArr ReceiveCount(int count);
-  // The bytes up to and including ETX, at most `limit`, dumped (kind X); empty on
-  // failure.
-  CChrArr ReceiveBlock(int limit);
   // One whole dialogue; 1 when `answer` holds the ten answer characters of a valid
   // block that ended with EOT, 0 otherwise.
   int ReadWeight(CChrArr& answer);

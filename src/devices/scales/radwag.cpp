@@ -21,19 +21,6 @@ constexpr int kTransferComplete = 100;
 
 }  // namespace
 
-int CRadwag::SendFrame(const CChrArr& frame) {
-  WriteDump(DumpKind::kSent, frame);
-  if (frame.IsEmpty()) return 1;
-  if (!Bound()) return 0;
-  const int sent = Comm().Send(m_nPort, frame, kDeadlineSeconds);
-  if (!Succeeded(Comm().CheckStatus())) return 0;
-  if (sent < frame.GetSize()) {
-    m_nError = kShortWrite;
-    return 0;
-  }
-  return Succeeded(Comm().WaitOutputDrained(m_nPort, kDeadlineSeconds)) ? 1 : 0;
-}
-
 bool CRadwag::TakeTextLine(CChrArr& line, int minimumLength) {
   m_nError = 0;
   line = CChrArr();

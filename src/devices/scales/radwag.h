@@ -13,14 +13,7 @@ class CChrArr;
 // kShortWrite.
 class CRadwag : public CVeduvezidECR {
  public:
-  // The error of a send that wrote fewer bytes than asked.
-  static constexpr int kShortWrite = 9999;
-  // Limit of every send, drain and receive of the scale protocols.
-  static constexpr int kDeadlineSeconds = 5;
-
-  // Dumps the frame (kind S, even when empty) and sends it, waiting for it to leave
-  // the port. 1 sent, 0 failed.
-  int SendFrame(const CChrArr& frame);
+  using CVeduvezidECR::SendFrame;
 
   // Takes at most one line the scale pushed, without waiting; `line` receives it less
   // its CR LF, or stays empty. Always 1.

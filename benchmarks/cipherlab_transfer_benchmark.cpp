@@ -1,0 +1,207 @@
+// How close a CipherLab transfer through the exported interface comes to the line's
+// limit, and what it costs the host's process. The terminal is zelvane-devsim's,
+// paced at 10 bits a byte, played by a child process on a pseudo-terminal, so that
+// the processor time measured here is the library's (and this program's idle wait).
+//
+//   cipherlab_transfer_benchmark [download records] [upload records] [baud]
+//                                               (10000, 1000, both 115200 and 9600)
+//
+// For a download (run mode 2) and an upload (run mode 3) at 115200 and at 9600 baud:
+// records per second, the share of the wire limit (the bytes both sides must send, at
+// 10 bits a byte, over the elapsed time) and the processor used as a share of a core.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <variant>
+#include <vector>
+
+#include "devsim_options.h"
+#include "process_clock.h"
+#include "simulated_port.h"
+#include "zelvane.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace bench = zelvane::benchmarks;
+namespace devsim = zelvane::devsim;
+
+constexpr int kPort = 9;
+constexpr std::size_t kReply = 4;  // "ACK" CR
+constexpr std::size_t kEnd = 10;   // "OVER" CR "OVER" CR
+constexpr double kBitsPerByte = 10;
+
+std::atomic<int> g_outcome{0};
+std::atomic<long> g_records{0};
+
+void ZELVANE_CALL OnNotice(int32_t code, const char*, int32_t, int32_t) {
+  if (code == 10 || code == 7) g_outcome.store(code);
+}
+
+void ZELVANE_CALL OnRecord(HostLineRecord*) {
+  g_records.fetch_add(1);
+}
+
+// A terminal played by a child process for as long as the object lives.
+class TerminalProcess {
+ public:
+  explicit TerminalProcess(const std::vector<std::string>& arguments) {
+    int path[2];
+    int stop[2];
+    if (pipe(path) != 0 || pipe(stop) != 0) return;
+    m_child = fork();
+    if (m_child == 0) {
+      close(path[0]);
+      close(stop[1]);
+      Play(arguments, path[1], stop[0]);
+    }
+    close(path[1]);
+    close(stop[0]);
+    m_stop = stop[1];
+    char slave[256] = {};
+    const ssize_t got = read(path[0], slave, sizeof slave - 1);
+    close(path[0]);
+    if (got > 0) m_slave.assign(slave, static_cast<std::size_t>(got));
+  }
+
+  ~TerminalProcess() {
+    if (m_stop >= 0) close(m_stop);
+    if (m_child > 0) waitpid(m_child, nullptr, 0);
+  }
+
+  TerminalProcess(const TerminalProcess&) = delete;
+  TerminalProcess& operator=(const TerminalProcess&) = delete;
+
+  const std::string& Slave() const { return m_slave; }
+
+ private:
+  // The child: plays the terminal until the parent closes the stop pipe.
+  [[noreturn]] static void Play(const std::vector<std::string>& arguments, int pathOut,
+                                int stopIn) {
+    const devsim::DevsimParseResult parsed = devsim::ParseDevsimOptions(arguments);
+    if (std::holds_alternative<std::string>(parsed)) _exit(2);
+    devsim::DeviceScript script = std::get<devsim::DevsimOptions>(parsed).script;
+    std::get<devsim::CipherLabScript>(script.device).printUploads = false;
+    devsim::SimulatedPortResult started = devsim::SimulatedPort::Start(script);
+    if (std::holds_alternative<std::string>(started)) _exit(3);
+    const std::string& slave = std::get<0>(started)->SlavePath();
+    if (write(pathOut, slave.data(), slave.size()) < 0) _exit(4);
+    close(pathOut);
+    char ignored = 0;
+    while (read(stopIn, &ignored, 1) > 0) {
+    }
+    std::get<0>(started).reset();
+    _exit(0);
+  }
+
+  pid_t m_child = -1;
+  int m_stop = -1;
+  std::string m_slave;
+};
+
+struct Figures {
+  bool succeeded;
+  double seconds;
+  double cpuSeconds;
+};
+
+Figures Transfer(int baud, int32_t mode, std::vector<HostLineRecord>& records) {
+  g_outcome.store(0);
+  g_records.store(0);
+  RunRequest request{};
+  request.device = 500;
+  request.port = kPort;
+  request.baud = baud;
+  const double cpu = bench::ProcessCpuSeconds();
+  const Clock::time_point start = Clock::now();
+  const int32_t started = mode == 2 ? ZelvaneRunCollector(&request, 2, &OnRecord, nullptr, 0)
+                                    : ZelvaneRunCollector(&request, 3, nullptr, records.data(),
+                                                          static_cast<int32_t>(records.size()));
+  while (started == 1 && g_outcome.load() == 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const double cpuSeconds = bench::ProcessCpuSeconds() - cpu;
+  // Let the job close the port before the terminal goes.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  return {g_outcome.load() == 10, seconds, cpuSeconds};
+}
+
+void Report(const char* what, int baud, long records, std::size_t wireBytes, const Figures& f) {
+  const double wireSeconds = static_cast<double>(wireBytes) * kBitsPerByte / baud;
+  std::printf(
+      "%-8s %6d baud %6ld records %8.2f s  %8.1f records/s  wire limit %5.1f %%  "
+      "processor %5.2f %% of a core%s\n",
+      what, baud, records, f.seconds, records / f.seconds, 100.0 * wireSeconds / f.seconds,
+      100.0 * f.cpuSeconds / f.seconds, f.succeeded ? "" : "  (FAILED)");
+  std::fflush(stdout);
+}
+
+// The download's bytes: the command and its ACK, each record's frame (sequence byte,
+// text, two check bytes, CR) and its ACK, and the end marker.
+std::size_t DownloadBytes(long records) {
+  std::size_t bytes = 5 + kReply + kEnd;
+  for (long i = 1; i <= records; ++i) {
+    const std::string text = "Towar " + std::to_string(i) + "," +
+                             std::to_string(5900000000000LL + i) + "," + std::to_string(i % 9 + 1) +
+                             "," + std::to_string(100 + i % 900);
+    bytes += 1 + text.size() + 3 + kReply;
+  }
+  return bytes;
+}
+
+std::vector<HostLineRecord> UploadLines(long count, std::size_t& wireBytes) {
+  std::vector<HostLineRecord> lines(static_cast<std::size_t>(count));
+  wireBytes = 7 + kReply + kEnd;
+  for (long i = 0; i < count; ++i) {
+    HostLineRecord& line = lines[static_cast<std::size_t>(i)];
+    line = HostLineRecord{};
+    std::snprintf(line.code, sizeof line.code, "%lld", 5900000000000LL + i);
+    std::snprintf(line.name, sizeof line.name, "Towar %ld", i);
+    line.quantity = static_cast<double>(i % 9 + 1);
+    line.price = 1.25 + static_cast<double>(i % 100);
+    char text[128];
+    const int length = std::snprintf(text, sizeof text, "%s,%s,%d,0,%.2f", line.name, line.code,
+                                     static_cast<int>(line.quantity), line.price);
+    wireBytes += static_cast<std::size_t>(length) + 3 + kReply;
+  }
+  return lines;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long downloads = argc > 1 ? std::atol(argv[1]) : 10000;
+  const long uploads = argc > 2 ? std::atol(argv[2]) : 1000;
+  signal(SIGPIPE, SIG_IGN);
+  ZelvaneSetStatusObserver(&OnNotice);
+  if (ScanerCreate(nullptr) != 1) return 1;
+  std::size_t uploadBytes = 0;
+  std::vector<HostLineRecord> lines = UploadLines(uploads, uploadBytes);
+  const std::string variable = "ZELVANE_COM" + std::to_string(kPort);
+  const int onlyBaud = argc > 3 ? std::atoi(argv[3]) : 0;
+  for (const int baud : {115200, 9600}) {
+    if (onlyBaud != 0 && baud != onlyBaud) continue;
+    {
+      TerminalProcess terminal(
+          {"cipherlab", "--baud", std::to_string(baud), "--generate", std::to_string(downloads)});
+      setenv(variable.c_str(), terminal.Slave().c_str(), 1);
+      const Figures figures = Transfer(baud, 2, lines);
+      Report("download", baud, g_records.load(), DownloadBytes(downloads), figures);
+    }
+    {
+      TerminalProcess terminal({"cipherlab", "--baud", std::to_string(baud)});
+      setenv(variable.c_str(), terminal.Slave().c_str(), 1);
+      Report("upload", baud, uploads, uploadBytes, Transfer(baud, 3, lines));
+    }
+  }
+  ScanerDelete();
+  return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "devices/collectors/cipherlab_frames.h"
+
+namespace zelvane {
+
+// Hands a CipherLab record to the host's record callback of the run state as a
+// HostLineRecord: code and name as NUL-terminated texts, quantity and price; every
+// other byte of the record is zero. Nothing without a record callback.
+void DeliverCollectorRecordToHost(const cipherlab::CollectorRecord& record);
+
+// Fills `record` from line `index` of the host's array of `count` lines (312 bytes
+// apart): the code cut to 13 and the name to 18 characters, each stripped of spaces at
+// both ends, the price and the quantity. An index beyond the array gives an empty
+// record.
+void TakeRecordFromHost(const void* lines, int count, int index,
+                        cipherlab::CollectorRecord& record);
+
+}  // namespace zelvane

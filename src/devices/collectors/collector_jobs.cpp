@@ -1,0 +1,54 @@
+#include "devices/collectors/collector_jobs.h"
+
+#include "devices/collectors/collector_adapters.h"
+#include "jobs/run_state.h"
+#include "serial/notice_codes.h"
+
+namespace zelvane {
+
+int CCP_DCOLL::OpenDevice(int port, const RunRequest* request) {
+  if (!BindProtocol() || request == nullptr) return 0;
+  const int opened = TakeOpenResult(m_protocol.Open(port, request->baud));
+  // Traced whatever the open gave, so that a failed run leaves its (empty) trace too.
+  m_protocol.OpenTraceLog();
+  return opened;
+}
+
+int CCP_DCOLL::CloseDevice(int) {
+  const std::lock_guard<std::mutex> hold(m_portUse);
+  m_protocol.Close();
+  m_protocol.CloseTraceLog();
+  return 1;
+}
+
+int CCP_DCOLL::ReadCode(int, char* text) {
+  text[0] = '\0';
+  return 0;
+}
+
+int CCP_DCOLL::ReadCollector(int, RecordCallback callback) {
+  TheRunState().SetRecordCallback(callback);
+  Notify(notice::kTransferStarts, "", 0, 0);
+  const std::lock_guard<std::mutex> hold(m_portUse);
+  return TakeTransferResult(m_protocol.ReadRecords(
+      [](cipherlab::CollectorRecord& record) { DeliverCollectorRecordToHost(record); }, m_layout));
+}
+
+int CCP_DCOLL::LoadCollector(int, void* records, int count, int, int) {
+  const std::unique_lock<std::mutex> hold(m_portUse, std::try_to_lock);
+  if (!hold.owns_lock() || IsRunning() == 0 || IsOpened() == 0) return 0;
+  Notify(notice::kTransferStarts, "", 0, 0);
+  return TakeTransferResult(m_protocol.LoadRecords(
+      [records, count](cipherlab::CollectorRecord& record, int index) {
+        TakeRecordFromHost(records, count, index, record);
+      },
+      count));
+}
+
+int CCP_DCOLL::TakeTransferResult(int result) {
+  const int code = m_protocol.GetError();
+  if (result != 1 && code != 0) SetError(code, ErrorText(code));
+  return result;
+}
+
+}  // namespace zelvane

@@ -1,0 +1,375 @@
+// Collector runs through the exported interface, with a CipherLab terminal played on
+// the other end of a pseudo-terminal: reading its records (ZelvaneRunCollector mode
+// 2), loading the host's lines (mode 3 and ScanerSetBarCodeInfo), terminals that
+// misbehave, and the refusals of bad run modes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "devices/collectors/cipherlab_frames.h"
+#include "host/exports/device_run.h"
+#include "host/exports/host_events.h"
+#include "support/held_output.h"
+#include "support/scripted_responder.h"
+#include "support/serial_test_support.h"
+#include "zelvane.h"
+
+namespace zelvane {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::HostEvents;
+using testing::ScriptedResponder;
+using Steps = std::vector<ScriptedResponder::Step>;
+using Notices = std::vector<HostEvents::Notice>;
+
+constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
+
+constexpr int32_t kCipherLab = 500;
+constexpr int32_t kCipherLabShort = 504;
+constexpr int32_t kRadwag = 601;
+constexpr int32_t kRead = 2;
+constexpr int32_t kLoad = 3;
+constexpr int kTimeout = -5;
+constexpr int kBadReply = 23;
+
+const std::string kAck = "ACK\r";
+const std::string kNak = "NAK\r";
+const std::string kOver = "OVER\r";
+
+// A record frame as a terminal sends it: sequence byte, text, the text's sum high byte
+// first (a CR byte sent as 0x0E), CR.
+std::string Frame(int sequence, const std::string& text) {
+  unsigned sum = 0;
+  for (const char c : text) sum += static_cast<unsigned char>(c);
+  const auto byte = [](unsigned value) {
+    return static_cast<char>((value & 0xFF) == 0x0D ? 0x0E : value & 0xFF);
+  };
+  return static_cast<char>(sequence) + text + byte(sum >> 8) + byte(sum) + "\r";
+}
+
+// The same frame with one bit of its text flipped on the line.
+std::string Corrupted(int sequence, const std::string& text) {
+  std::string frame = Frame(sequence, text);
+  frame[2] = static_cast<char>(frame[2] ^ 0x04);
+  return frame;
+}
+
+struct Line {
+  std::string code;
+  std::string name;
+  double quantity;
+  double price;
+  bool operator==(const Line&) const = default;
+};
+
+void PrintTo(const Line& line, std::ostream* out) {
+  *out << "{" << line.code << "|" << line.name << "|" << line.quantity << "|" << line.price << "}";
+}
+
+std::mutex g_linesLock;
+std::vector<Line> g_lines;
+bool g_otherBytesZero = true;
+
+void ZELVANE_CALL OnRecord(HostLineRecord* record) {
+  const std::lock_guard<std::mutex> hold(g_linesLock);
+  g_lines.push_back({record->code, record->name, record->quantity, record->price});
+  HostLineRecord blank{};
+  std::memcpy(blank.code, record->code, sizeof blank.code);
+  std::memcpy(blank.name, record->name, sizeof blank.name);
+  blank.quantity = record->quantity;
+  blank.price = record->price;
+  g_otherBytesZero = g_otherBytesZero && std::memcmp(&blank, record, sizeof blank) == 0;
+}
+
+HostLineRecord HostLine(const std::string& code, const std::string& name, double quantity,
+                        double price) {
+  HostLineRecord line;
+  std::memset(&line, 'x', sizeof line);  // the host's own bytes around the fields
+  std::snprintf(line.code, sizeof line.code, "%s", code.c_str());
+  std::snprintf(line.name, sizeof line.name, "%s", name.c_str());
+  line.quantity = quantity;
+  line.price = price;
+  return line;
+}
+
+class CollectorRun : public testing::DeviceRun {
+ protected:
+  void SetUp() override {
+    DeviceRun::SetUp();
+    const std::lock_guard<std::mutex> hold(g_linesLock);
+    g_lines.clear();
+    g_otherBytesZero = true;
+  }
+
+  void TearDown() override {
+    ScanerBreakJob();
+    events.WaitForNotice(11, 3s, m_runs);
+    DeviceRun::TearDown();
+  }
+
+  RunRequest Request(int32_t deviceCode) const {
+    RunRequest request{};
+    request.device = deviceCode;
+    request.port = device.Port();
+    request.baud = 115200;
+    return request;
+  }
+
+  int32_t Collect(int32_t deviceCode, int32_t mode, RecordCallback onRecord,
+                  HostLineRecord* records = nullptr, int32_t count = 0) {
+    const RunRequest request = Request(deviceCode);
+    const int32_t started = ZelvaneRunCollector(&request, mode, onRecord, records, count);
+    if (started == 1) ++m_runs;
+    return started;
+  }
+
+  // Plays the terminal's script against a run in `mode` until the run closed; the
+  // notices from the transfer's start (9) on.
+  Notices Transfer(const Steps& script, int32_t deviceCode, int32_t mode,
+                   HostLineRecord* records = nullptr, int32_t count = 0,
+                   std::chrono::seconds limit = 5s) {
+    ScriptedResponder terminal(device, script);
+    EXPECT_EQ(Collect(deviceCode, mode, &OnRecord, records, count), 1);
+    EXPECT_TRUE(events.WaitForNotice(11, limit, m_runs));
+    EXPECT_TRUE(terminal.WaitForSteps(script.size(), 2000)) << terminal.Received();
+    EXPECT_TRUE(terminal.Mismatches().empty()) << terminal.Mismatches().front();
+    // What the library sent after the last step (the end marker) may still be on its way.
+    received = terminal.Received();
+    for (int quiet = 0; quiet < 5; ++quiet) {
+      std::this_thread::sleep_for(20ms);
+      if (terminal.Received() != received) quiet = 0;
+      received = terminal.Received();
+    }
+    Notices notices = events.Notices();
+    while (!notices.empty() && notices.front().code != 9) notices.erase(notices.begin());
+    return notices;
+  }
+
+  static std::vector<Line> Lines() {
+    const std::lock_guard<std::mutex> hold(g_linesLock);
+    return g_lines;
+  }
+
+  std::string received;
+
+ private:
+  // Runs started in this test; each ends with notice 11.
+  std::size_t m_runs = 0;
+};
+
+TEST_F(CollectorRun, ReadDeliversEveryRecordOnceAndIntact) {
+  if (cipherlab::BuiltInCheckValue() != cipherlab::CheckValue::kVerified) {
+    GTEST_SKIP() << "this build takes corrupted frames unchecked";
+  }
+  const std::string milk = "Mleko 3.2%,5901234,5,1250";
+  const std::string cheese = "Ser,5907,2.5";
+  const std::string comma = ",590,4,100";
+  const Notices notices = Transfer(
+      {
+          {"READ\r", kNak},
+          {"READ\r", kNak},
+          {"READ\r", kAck + Frame(1, milk)},
+          // The terminal missed the ACK and sends the record again: it is ignored.
+          {kAck, Frame(1, milk) + Corrupted(2, cheese)},
+          {kNak, Frame(2, cheese)},
+          // Rejected frames: 4 bytes, a digit as sequence byte, 255 bytes without CR.
+          {kAck, std::string("\x03"
+                             "AB\r",
+                             4)},
+          {kNak, "3" + Frame(3, comma).substr(1)},
+          {kNak, Frame(3, comma)},
+          {kAck, std::string(255, '7')},
+          {kNak, kOver + kOver},
+      },
+      // 255 bytes without CR overflow the line at once, unless they come so slowly
+      // that its time limit passes first; either way they are answered NAK.
+      kCipherLab, kRead, nullptr, 0, 10s);
+  EXPECT_EQ(Lines(), (std::vector<Line>{{"5901234", "Mleko 3.2%", 5.0, 12.5},
+                                        {"5907", "Ser", 2.5, 0.0},
+                                        {"590", ",590,4,100", 4.0, 1.0}}));
+  EXPECT_TRUE(g_otherBytesZero);
+  EXPECT_EQ(notices, (Notices{{9, "", 0, 0},
+                              {5, "5901234", 10, 0},
+                              {5, "5907", 20, 0},
+                              {5, "590", 30, 0},
+                              {10, "", 0, 0},
+                              {11, "", 0, 0}}));
+}
+
+TEST_F(CollectorRun, ShortRecordsCountOneWhenTheQuantityIsMissingOrZero) {
+  Transfer({{"READ\r", kAck + Frame(0, "5901234")},
+            {kAck, Frame(1, "5901235,0")},
+            {kAck, Frame(2, "5901236,3,ignored")},
+            {kAck, kOver + kOver}},
+           kCipherLabShort, kRead);
+  EXPECT_EQ(Lines(),
+            (std::vector<Line>{
+                {"5901234", "", 1.0, 0.0}, {"5901235", "", 1.0, 0.0}, {"5901236", "", 3.0, 0.0}}));
+}
+
+TEST_F(CollectorRun, DownloadsThatEndBadlyKeepWhatWasDeliveredAndReportWhy) {
+  struct Case {
+    const char* what;
+    Steps script;
+    std::size_t delivered;
+    int error;
+  };
+  const std::string milk = "Mleko,5901234,5,1250";
+  const Case cases[] = {
+      {"three NAKs to READ", {{"READ\r", kNak}, {"READ\r", kNak}, {"READ\r", kNak}}, 0, 24},
+      {"OVER then something else",
+       {{"READ\r", kAck + Frame(1, milk)}, {kAck, kOver + "OVEN\r"}},
+       1,
+       kBadReply},
+      {"three rejected frames in a row",
+       {{"READ\r", kAck + Corrupted(1, milk)}, {kNak, Corrupted(1, milk)}, {kNak, "\x01\r"}},
+       0,
+       kBadReply},
+  };
+  for (const Case& c : cases) {
+    const std::size_t runs = events.NoticeCodes().size();
+    Transfer(c.script, kCipherLab, kRead);
+    EXPECT_EQ(Lines().size(), c.delivered) << c.what;
+    const Notices notices = events.Notices();
+    ASSERT_GE(notices.size(), runs + 2) << c.what;
+    EXPECT_EQ(notices[notices.size() - 2].code, 7) << c.what;
+    EXPECT_EQ(notices[notices.size() - 2].second, c.error) << c.what;
+    EXPECT_EQ(notices.back().code, 11) << c.what;
+    if (!kForwarding) {
+      EXPECT_EQ(ScanerError(), c.error) << c.what;
+    }
+    std::lock_guard<std::mutex> hold(g_linesLock);
+    g_lines.clear();
+  }
+}
+
+TEST_F(CollectorRun, SilentTerminalGetsThreeNaksAndTheRunEndsWithTheTimeOut) {
+  // Fifteen seconds of waiting: once is enough, where the job's code is seen too.
+  if (kForwarding) GTEST_SKIP() << "run by the other build of the library";
+  const auto start = std::chrono::steady_clock::now();
+  Transfer({{"READ\r", kAck}, {kNak, ""}, {kNak, ""}, {kNak, ""}}, kCipherLab, kRead, nullptr, 0,
+           25s);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, 15s);
+  const Notices notices = events.Notices();
+  ASSERT_GE(notices.size(), 2u);
+  EXPECT_EQ(notices[notices.size() - 2].code, 7);
+  EXPECT_EQ(notices[notices.size() - 2].second, kTimeout);
+  EXPECT_EQ(received, "READ\r" + kNak + kNak + kNak);
+  EXPECT_EQ(ScanerError(), kTimeout);
+}
+
+TEST_F(CollectorRun, LoadSendsEachLineAsTheTerminalWantsIt) {
+  HostLineRecord lines[] = {
+      HostLine("123", "A,B", 2, 4.5),
+      // Cut to 13 characters, then stripped: "  12345ABCDEF" gives "12345ABCDEF".
+      HostLine("  12345ABCDEFGHIJ", "      ", 1, 0.1),
+  };
+  const std::string first = std::string("A.B,123,2,0,4.50") + "\x03\x20\r";
+  const std::string second = ",12345ABCDEF,1,0,0.10" + std::string("\x04\x64\r");
+  Transfer({{"CIPHER\r", kNak}, {"CIPHER\r", kAck}, {first, kNak}, {first, kAck}, {second, kAck}},
+           kCipherLab, kLoad, lines, 2);
+  EXPECT_EQ(received, "CIPHER\rCIPHER\r" + first + first + second + kOver + kOver);
+  EXPECT_EQ(events.NoticeCodes().back(), 11);
+  EXPECT_EQ(events.Notices()[events.Notices().size() - 2].code, 10);
+}
+
+TEST_F(CollectorRun, LoadOfNoLinesFailsOnceTheCommandIsAcknowledged) {
+  HostLineRecord line = HostLine("1", "A", 1, 1);
+  const Notices notices = Transfer({{"CIPHER\r", kAck}}, kCipherLabShort, kLoad, &line, 0);
+  EXPECT_EQ(received, "CIPHER\r");
+  EXPECT_EQ(notices, (Notices{{9, "", 0, 0}, {7, "", 0, 0}, {11, "", 0, 0}}));
+}
+
+TEST_F(CollectorRun, SingleLineIsLoadedWhileTheJobRunsInModeOne) {
+  ScriptedResponder terminal(device, {{"CIPHER\r", kAck}, {"A,1,1,0,2.00\x02\x43\r", kAck}});
+  ASSERT_EQ(Start(kCipherLab, device.Port()), 1);
+  HostLineRecord line = HostLine("1", "A", 1, 2);
+  EXPECT_EQ(ScanerSetBarCodeInfo(&line), 1);
+  EXPECT_TRUE(terminal.WaitForSteps(2, 3000));
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(terminal.Received(), "CIPHER\rA,1,1,0,2.00\x02\x43\r" + kOver + kOver);
+  EXPECT_LT(BreakAndWait(), 1500);
+  // The load's own result reaches no notice; run mode 1 of a collector ends with 7.
+  EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 9, 7, 11}));
+}
+
+TEST_F(CollectorRun, BreakEndsADownloadStuckInTheMiddleOfAFrame) {
+  ScriptedResponder terminal(device, {{"READ\r", kAck + "\x01Mleko,59"}});
+  ASSERT_EQ(Collect(kCipherLab, kRead, &OnRecord), 1);
+  ASSERT_TRUE(terminal.WaitForSteps(1));
+  std::this_thread::sleep_for(300ms);
+  // A line for the terminal while the job's own transfer uses the port: not sent.
+  HostLineRecord line = HostLine("1", "A", 1, 2);
+  EXPECT_EQ(ScanerSetBarCodeInfo(&line), 1);
+  EXPECT_LT(BreakAndWait(), 1000);
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(terminal.Received(), "READ\r");
+}
+
+TEST_F(CollectorRun, VanishedTerminalEndsTheDownloadAtOnceKeepingWhatCame) {
+  {
+    ScriptedResponder terminal(device, {{"READ\r", kAck + Frame(1, "Ser,5907,2")}});
+    ASSERT_EQ(Collect(kCipherLab, kRead, &OnRecord), 1);
+    ASSERT_TRUE(events.WaitForNotice(5, 3s));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  device.Disappear();
+  EXPECT_TRUE(events.WaitForNotice(11, 3s));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+  EXPECT_EQ(Lines(), (std::vector<Line>{{"5907", "Ser", 2.0, 0.0}}));
+  const Notices notices = events.Notices();
+  EXPECT_EQ(notices[notices.size() - 2].code, 7);
+}
+
+TEST_F(CollectorRun, ScaleReadsOneWeighingInModeTwo) {
+  if (!testing::HeldOutput::Available()) GTEST_SKIP() << "the line's output cannot be held here";
+  // The scale's answer must be in the port as soon as the request has left it.
+  testing::HeldOutput held(device.Port());
+  ASSERT_TRUE(held.IsHolding());
+  testing::DelayedCall scale(300, [&] {
+    device.Write(" 12.500 kg\r\n");
+    std::this_thread::sleep_for(50ms);
+    held.Release();
+  });
+  ASSERT_EQ(Collect(kRadwag, kRead, &OnRecord), 1);
+  EXPECT_TRUE(events.WaitForNotice(11, 5s));
+  EXPECT_EQ(Lines(), (std::vector<Line>{{"", "", 12.5, 0.0}}));
+  EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 2, 4, 9, 5, 10, 11}));
+}
+
+TEST_F(CollectorRun, BadModesAndArgumentsAreRefusedBeforeAnyExchange) {
+  HostLineRecord line = HostLine("1", "A", 1, 1);
+  struct Case {
+    int32_t mode;
+    RecordCallback onRecord;
+    HostLineRecord* records;
+    int32_t count;
+  };
+  const Case cases[] = {
+      {1, &OnRecord, &line, 1},   {4, &OnRecord, &line, 1},       {0, nullptr, nullptr, 0},
+      {kRead, nullptr, &line, 1}, {kLoad, &OnRecord, nullptr, 1}, {kLoad, &OnRecord, &line, -1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Collect(kCipherLab, c.mode, c.onRecord, c.records, c.count), 0) << c.mode;
+    if (!kForwarding) {
+      EXPECT_EQ(ScanerError(), 999999) << c.mode;
+      EXPECT_STRNE(ScanerErrMsg(), "") << c.mode;
+    }
+  }
+  EXPECT_EQ(ZelvaneRunCollector(nullptr, kRead, &OnRecord, nullptr, 0), 0);
+  EXPECT_EQ(device.Read(1, 200), "");
+  EXPECT_TRUE(events.Notices().empty());
+}
+
+}  // namespace
+}  // namespace zelvane
