@@ -1,9 +1,9 @@
 #include "host/library_objects.h"
 
 #include "buffers/cp1250_literal.h"
+#include "devices/collectors/collector_jobs.h"
 #include "devices/pricecheck/price_checker_job.h"
 #include "devices/pricecheck/price_exchange.h"
-#include "devices/collectors/collector_jobs.h"
 #include "devices/scales/scale_jobs.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "host/device_registry.h"

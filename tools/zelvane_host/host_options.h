@@ -21,9 +21,9 @@ struct HostOptions {
   std::string printer;        // show what this name resolves to in this session
   std::string printFile;      // send this file raw to the resolved printer
   bool listPrinters = false;  // list the printers with what each name resolves to
-  std::string prices;               // price list (CSV) answering the price checkers
-  std::string readCsv;              // a collector's records go to this CSV file
-  std::string loadCsv;              // this CSV file's records go to a collector
+  std::string prices;         // price list (CSV) answering the price checkers
+  std::string readCsv;        // a collector's records go to this CSV file
+  std::string loadCsv;        // this CSV file's records go to a collector
 };
 
 // The options, or the text of what is wrong with the command line.
