@@ -9,6 +9,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "comma_list.h"
+
 namespace zelvane::devsim {
 namespace {
 
@@ -61,16 +63,6 @@ auto& CuedSteps(ParseState& state) {
   if (!state.cued) steps.clear();
   state.cued = true;
   return steps;
-}
-
-std::vector<std::string> SplitList(std::string_view list) {
-  std::vector<std::string> items;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = list.find(',', start);
-    items.emplace_back(list.substr(start, comma - start));
-    if (comma == std::string_view::npos) return items;
-    start = comma + 1;
-  }
 }
 
 template <typename Number>

@@ -27,6 +27,7 @@
 #include "line_scale_simulator.h"
 #include "scanner_simulator.h"
 #include "serial/veduvezid.h"
+#include "pty_device_link.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
 #include "support/temp_directory_override.h"
@@ -34,6 +35,7 @@
 namespace zelvane::devsim {
 namespace {
 
+using testing::PtyDeviceLink;
 using zelvane::testing::PtyDevice;
 
 constexpr FaultKind kKinds[] = {FaultKind::kDrop, FaultKind::kFlip, FaultKind::kCut,
@@ -49,19 +51,6 @@ int RunsPerFamily() {
   const char* runs = std::getenv("ZELVANE_FAULTED_RUNS");
   return runs != nullptr && std::atoi(runs) > 0 ? std::atoi(runs) : 5;
 }
-
-// The test's device end of the port as the simulators' link.
-class PtyDeviceLink : public DeviceLink {
- public:
-  explicit PtyDeviceLink(PtyDevice& device) : m_device(device) {}
-  bool Write(std::string_view bytes) override { return m_device.Write(bytes); }
-  std::string Read(std::size_t count, int timeoutMs) override {
-    return m_device.Read(count, timeoutMs);
-  }
-
- private:
-  PtyDevice& m_device;
-};
 
 // What one family's transfer is: the readings its device sends, how many bytes that
 // takes, the device and the PC's side of the transfer (the readings it took).

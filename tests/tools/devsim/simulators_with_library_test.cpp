@@ -18,6 +18,7 @@
 #include "line_scale_simulator.h"
 #include "scanner_simulator.h"
 #include "serial/veduvezid.h"
+#include "pty_device_link.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
 #include "support/temp_directory_override.h"
@@ -25,25 +26,13 @@
 namespace zelvane::devsim {
 namespace {
 
+using testing::PtyDeviceLink;
 using zelvane::testing::PtyDevice;
 
 std::string Text(const CChrArr& bytes) {
   return std::string(reinterpret_cast<const char*>(bytes.GetData()),
                      static_cast<std::size_t>(bytes.GetSize()));
 }
-
-// The test fixture's device end as the simulators' link.
-class PtyDeviceLink : public DeviceLink {
- public:
-  explicit PtyDeviceLink(PtyDevice& device) : m_device(device) {}
-  bool Write(std::string_view bytes) override { return m_device.Write(bytes); }
-  std::string Read(std::size_t count, int timeoutMs) override {
-    return m_device.Read(count, timeoutMs);
-  }
-
- private:
-  PtyDevice& m_device;
-};
 
 // A protocol of the library opened on the port whose other end a simulator plays.
 template <class Protocol>
