@@ -14,7 +14,7 @@ int CCasAP_1::Enquire() {
     return 0;
   }
   Comm().FlushInput(m_nPort);
-  if (SendFrame(CChrArr(control::kEnq, 1)) == 0) return 0;
+  if (SendControl(control::kEnq) == 0) return 0;
   return ReceiveControl(control::kAck) ? 1 : 0;
 }
 
@@ -28,7 +28,7 @@ int CCasAP_1::ReadWeight(CChrArr& answer) {
   if (!Bound() || !FlushBothWays()) return 0;
   answer = CChrArr();
   if (Enquire() != 1) return 0;
-  if (SendFrame(CChrArr(control::kDc1, 1)) != 1) return 0;
+  if (SendControl(control::kDc1) != 1) return 0;
   if (!ReceiveControl(control::kSoh)) return 0;
   const std::optional<CChrArr> block =
       AnswerFromBlock(ReceiveTerminated(control::kEtx, cas::kMaxBlockLength), BuiltInBlockCheck());
