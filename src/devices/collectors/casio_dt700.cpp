@@ -38,9 +38,9 @@ bool CCasioDT700::WaitLink() {
   CChrArr received;
   if (Comm().FindTerminator(m_nPort, casio::kLink) > 0) {
     received = ReceiveTerminated(control::kEtx, kLinkLimit, 0);
-    // A "?" whose ETX has not come yet: the attempt fails and the terminal's next
-    // call starts on a clean input.
-    if (m_nError != 0) {
+    // A "?" whose ETX has not come yet (nothing taken): the attempt fails and the
+    // terminal's next call starts on a clean input.
+    if (received.IsEmpty()) {
       Comm().FlushInput(m_nPort);
       return false;
     }
@@ -48,6 +48,12 @@ bool CCasioDT700::WaitLink() {
   } else {
     if (Comm().BytesAvailable(m_nPort) > kMarkerLength) Comm().FlushInput(m_nPort);
     received = ReceiveCount(kMarkerLength, kLinkSeconds);
+    // A lone byte ahead of a call (the late ETX of a call already dropped) would pair
+    // with the "?" of every call after it and keep the link out of step for good: the
+    // call is taken from its "?" instead.
+    if (received.GetSize() == kMarkerLength && received[1] == casio::kLink) {
+      received = received.Right(1) + ReceiveCount(1, kLinkSeconds);
+    }
   }
   return IsMarker(received, casio::kLink, control::kEtx) && SendControl(control::kAck) == 1;
 }

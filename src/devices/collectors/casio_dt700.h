@@ -35,8 +35,9 @@ class CCasioDT700 : public CVeduvezidECR {
 
  private:
   // One attempt to take "?" ETX and answer ACK. A "?" already in the input is taken
-  // with what follows up to ETX if that is there now; otherwise the input is dropped
-  // when it holds more than a link's two bytes, and two bytes are awaited.
+  // with what follows up to ETX if that is there now (else the input is dropped);
+  // otherwise the input is dropped when it holds more than a link's two bytes, and two
+  // bytes are awaited, a single byte ahead of a "?" passed over.
   bool WaitLink();
   // The terminal's two-byte marker ("?" ETX, "-" STX, "!" ETX) equals `received`.
   static bool IsMarker(const CChrArr& received, std::uint8_t first, std::uint8_t second);
