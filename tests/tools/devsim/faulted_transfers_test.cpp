@@ -17,9 +17,15 @@
 #include <thread>
 #include <vector>
 
+#include "bht_terminal_simulator.h"
 #include "buffers/chr_arr.h"
 #include "cas_scale_simulator.h"
+#include "casio_terminal_simulator.h"
 #include "device_simulator.h"
+#include "devices/collectors/bht6045.h"
+#include "devices/collectors/bht_blocks.h"
+#include "devices/collectors/casio_dt700.h"
+#include "devices/reading_record.h"
 #include "devices/scales/cas_ap1.h"
 #include "devices/scales/scale_parsing.h"
 #include "devices/scanners/scanner_jobs.h"
@@ -199,6 +205,64 @@ TEST_F(FaultedTransfers, RadwagWeightsSurviveStallsAndAVanishingScale) {
         return taken;
       }};
   Run(radwag);
+}
+
+// The readings a collector protocol hands over, as "code=quantity".
+std::vector<std::string> g_readings;
+void ZELVANE_CALL TakeReading(void* record) {
+  const auto& reading = *static_cast<const ReadingRecord*>(record);
+  g_readings.push_back(std::string(reading.text) + "=" + std::to_string(reading.quantity));
+}
+
+// One download of a collector protocol; the readings it handed over.
+template <class Protocol>
+std::vector<std::string> Download(CVeduvezid& serial, int port) {
+  Protocol terminal;
+  terminal.SetComm(&serial);
+  g_readings.clear();
+  if (terminal.Open(port) == 1) {
+    terminal.ReadRecords(&TakeReading);
+    terminal.Close();
+  }
+  return g_readings;
+}
+
+TEST_F(FaultedTransfers, BhtRecordsAreTakenIntactOrTheirDownloadFails) {
+  // Unchecked blocks only hold against faults that damage no byte.
+  const std::set<FaultKind> judged =
+      BhtCheckVerified() ? std::set<FaultKind>(std::begin(kKinds), std::end(kKinds))
+                         : std::set<FaultKind>{FaultKind::kStall, FaultKind::kVanish};
+  const Family bht{
+      "bht",
+      {"5901234123457=3.000000", "4006381333931=1.500000"},
+      1 + 26 + 3 * 24 + 1 + 1,  // ENQ, header, three records, EOT, the end
+      judged,
+      [](DeviceLink& link) {
+        return std::make_unique<BhtTerminalSimulator>(
+            link, 0,
+            std::vector<BhtStep>{BhtRecordStep{"FIRST", "1"}, BhtRecordStep{"5901234123457", "3"},
+                                 BhtRecordStep{"4006381333931", "1.5"}, BhtCue::kStrayByte});
+      },
+      std::chrono::milliseconds(100),
+      &Download<CBht6045>};
+  Run(bht);
+}
+
+TEST_F(FaultedTransfers, CasioRecordsOfTheRightLengthAreTakenWhateverBitFlipped) {
+  // The lengths catch lost bytes; nothing catches a flipped one, whose runs are counted.
+  const Family casio{"casio",
+                     {"5901234123457=3.000000", "4006381333931=1.500000"},
+                     2 + 2 + 2 * 19 + 2,  // the call, the start, two records, the end
+                     {FaultKind::kDrop, FaultKind::kCut, FaultKind::kStall, FaultKind::kVanish},
+                     [](DeviceLink& link) {
+                       return std::make_unique<CasioTerminalSimulator>(
+                           link, 0,
+                           std::vector<CasioStep>{CasioRecordStep{"5901234123457", "3"},
+                                                  CasioRecordStep{"4006381333931", "1.5"}});
+                     },
+                     std::chrono::milliseconds(100),
+                     &Download<CCasioDT700>};
+  Run(casio);
 }
 
 }  // namespace
