@@ -35,9 +35,6 @@ class CCP_DCOLL : public CDeviceJob<CCipherLab> {
   explicit CCP_DCOLL(cipherlab::RecordLayout layout) : m_layout(layout) {}
 
  private:
-  // A failed transfer leaves the protocol's reason, when it has one, as the job's.
-  int TakeTransferResult(int result);
-
   const cipherlab::RecordLayout m_layout;
   // Held by each transfer and by the close: a load from the host's thread and the
   // worker never use the port at the same time.
@@ -72,11 +69,7 @@ class CReadingCollectorJob : public CDeviceJob<Protocol> {
   int ReadCollector(int, RecordCallback callback) override {
     TheRunState().SetRecordCallback(callback);
     this->Notify(notice::kTransferStarts, "", 0, 0);
-    const int result = this->m_protocol.ReadRecords(&DeliverReadingToHost);
-    // A failed read leaves the protocol's reason, when it has one, as the job's.
-    const int code = this->m_protocol.GetError();
-    if (result != 1 && code != 0) this->SetError(code, this->ErrorText(code));
-    return result;
+    return this->TakeTransferResult(this->m_protocol.ReadRecords(&DeliverReadingToHost));
   }
 };
 
