@@ -607,5 +607,22 @@ TEST_F(TerminalLedRun, TerminalsThatTakeNothingAreNeverWrittenTo) {
   EXPECT_EQ(device.Read(1, 200), "");
 }
 
+TEST_F(TerminalLedRun, BreakEndsTheWaitForASilentTerminalAtOnce) {
+  std::size_t runs = 0;
+  for (const int32_t code : {kBht, kCasio}) {
+    ASSERT_EQ(Collect(code, kRead, &OnRecord), 1) << code;
+    std::this_thread::sleep_for(300ms);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ScanerBreakJob(), 0);
+    EXPECT_TRUE(events.WaitForNotice(11, 3s, ++runs)) << code;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << code;
+    EXPECT_EQ(events.Notices()[events.Notices().size() - 2].code, 7) << code;
+    if (!kForwarding) {
+      EXPECT_EQ(ScanerError(), -7) << code;
+    }
+  }
+  EXPECT_TRUE(Lines().empty());
+}
+
 }  // namespace
 }  // namespace zelvane
