@@ -10,8 +10,6 @@
 // records per second, the share of the wire limit (the bytes both sides must send, at
 // 10 bits a byte, over the elapsed time) and the processor used as a share of a core.
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -22,16 +20,15 @@
 #include <variant>
 #include <vector>
 
-#include "devsim_options.h"
 #include "process_clock.h"
-#include "simulated_port.h"
+#include "terminal_process.h"
 #include "zelvane.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 namespace bench = zelvane::benchmarks;
-namespace devsim = zelvane::devsim;
+using bench::TerminalProcess;
 
 constexpr int kPort = 9;
 constexpr std::size_t kReply = 4;  // "ACK" CR
@@ -48,63 +45,6 @@ void ZELVANE_CALL OnNotice(int32_t code, const char*, int32_t, int32_t) {
 void ZELVANE_CALL OnRecord(HostLineRecord*) {
   g_records.fetch_add(1);
 }
-
-// A terminal played by a child process for as long as the object lives.
-class TerminalProcess {
- public:
-  explicit TerminalProcess(const std::vector<std::string>& arguments) {
-    int path[2];
-    int stop[2];
-    if (pipe(path) != 0 || pipe(stop) != 0) return;
-    m_child = fork();
-    if (m_child == 0) {
-      close(path[0]);
-      close(stop[1]);
-      Play(arguments, path[1], stop[0]);
-    }
-    close(path[1]);
-    close(stop[0]);
-    m_stop = stop[1];
-    char slave[256] = {};
-    const ssize_t got = read(path[0], slave, sizeof slave - 1);
-    close(path[0]);
-    if (got > 0) m_slave.assign(slave, static_cast<std::size_t>(got));
-  }
-
-  ~TerminalProcess() {
-    if (m_stop >= 0) close(m_stop);
-    if (m_child > 0) waitpid(m_child, nullptr, 0);
-  }
-
-  TerminalProcess(const TerminalProcess&) = delete;
-  TerminalProcess& operator=(const TerminalProcess&) = delete;
-
-  const std::string& Slave() const { return m_slave; }
-
- private:
-  // The child: plays the terminal until the parent closes the stop pipe.
-  [[noreturn]] static void Play(const std::vector<std::string>& arguments, int pathOut,
-                                int stopIn) {
-    const devsim::DevsimParseResult parsed = devsim::ParseDevsimOptions(arguments);
-    if (std::holds_alternative<std::string>(parsed)) _exit(2);
-    devsim::DeviceScript script = std::get<devsim::DevsimOptions>(parsed).script;
-    std::get<devsim::CipherLabScript>(script.device).printUploads = false;
-    devsim::SimulatedPortResult started = devsim::SimulatedPort::Start(script);
-    if (std::holds_alternative<std::string>(started)) _exit(3);
-    const std::string& slave = std::get<0>(started)->SlavePath();
-    if (write(pathOut, slave.data(), slave.size()) < 0) _exit(4);
-    close(pathOut);
-    char ignored = 0;
-    while (read(stopIn, &ignored, 1) > 0) {
-    }
-    std::get<0>(started).reset();
-    _exit(0);
-  }
-
-  pid_t m_child = -1;
-  int m_stop = -1;
-  std::string m_slave;
-};
 
 struct Figures {
   bool succeeded;

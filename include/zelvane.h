@@ -64,7 +64,8 @@ typedef void(ZELVANE_CALL* RecordCallback)(struct HostLineRecord* record);
 
 /* The run request of ScanerRun. */
 typedef struct RunRequest {
-  int32_t device;    /* word 0: device code (400..405, 500, 501, 503, 504, 600..602, 702) */
+  int32_t device;    /* word 0: device code (400..405, 500, 501, 503, 504, 600..602, 702;
+                        505 with ZelvaneRunCollector only) */
   int32_t port;      /* word 1: COM port number, 1 = COM1 */
   int32_t baud;      /* word 2: line speed, read by the CipherLab collectors (500, 501, 504) */
   int32_t unused[6]; /* words 3..8: copied, never read */
@@ -167,15 +168,24 @@ ZELVANE_API int32_t ZELVANE_CALL PrnRawData(const char* name, const void* data, 
  *      thread, as a HostLineRecord valid only during the call (code, name, quantity
  *      and price set, every other byte zero). CipherLab collectors (500, 501, 504)
  *      send all their records; the Radwag (601) and Fawag (600) scales answer one
- *      weight request, the weight as the scale shows it being the quantity.
+ *      weight request, the weight as the scale shows it being the quantity. Denso
+ *      BHT-6045 (503, 9600 baud) and Casio DT-700 (505, 19200 baud with CTS flow
+ *      control) terminals lead the transfer themselves: send from the terminal
+ *      within about 2 seconds of the start. Their records carry code and quantity
+ *      (the name empty, the price 0); a BHT-6045 transfer passes over its first
+ *      record and every record with a quantity of zero or less.
  *   3  loads `count` records of the array `records` (312 bytes apart) into the
  *      device: CipherLab collectors take each line's code (cut to 13 characters),
  *      name (18), quantity and price. The array must stay valid until the run ends
  *      (status notice 11); a count of 0 is acknowledged by the collector but fails.
+ *      The BHT-6045 and DT-700 take no records: the run fails without writing.
  * The run ends by itself after the transfer: notice 10 on success, 7 otherwise, then
  * 11. Mode 2 without onRecord, mode 3 without records or with a negative count, and
  * every other mode are refused before any device is touched: 0, with error 999999 and
  * its reason on the device's job. Returns 1 when the worker runs, else 0.
+ *
+ * Device code 505 (Casio DT-700) is served by this export only; ScanerRun refuses it
+ * as a code outside its fixed set.
  *
  * While a CipherLab job runs in mode 1 (ScanerRun), ScanerSetBarCodeInfo loads its
  * one record into the collector on the caller's thread and waits for the exchange;

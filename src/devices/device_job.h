@@ -48,6 +48,13 @@ class CDeviceJob : public CLogicScaner {
     return opened;
   }
 
+  // A failed transfer leaves the protocol's reason, when it has one, as the job's.
+  int TakeTransferResult(int result) {
+    const int code = m_protocol.GetError();
+    if (result != 1 && code != 0) SetError(code, ErrorText(code));
+    return result;
+  }
+
   Protocol m_protocol;
 };
 

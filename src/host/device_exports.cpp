@@ -99,6 +99,12 @@ struct RunModeSetup {
   LoadArguments loadArguments;
 };
 
+// A code offered to the collector export only is, for ScanerRun, a code that selects
+// nothing.
+bool OffersRunMode(const DeviceEntry& device, int mode) {
+  return device.offer == RunOffer::kEveryExport || mode != kReadLoop;
+}
+
 // Starts the job of the request's device in the run mode of `setup`: 1 when its worker
 // runs, 0 when the code selects nothing, another job is in the way or the device did
 // not open (the reason on the job, as ScanerRun leaves it).
@@ -109,7 +115,7 @@ int32_t StartRun(const RunRequest* request, const RunModeSetup& setup) {
   }
   // A refused code leaves the run state alone: a running job reads it.
   const DeviceEntry* device = FindDevice(request->device);
-  if (device == nullptr) {
+  if (device == nullptr || !OffersRunMode(*device, setup.mode)) {
     MarkRunRefused(g_currentJob.load());
     return 0;
   }

@@ -9,6 +9,12 @@ namespace zelvane {
 
 class CLogicScaner;
 
+// Which exports start a device's job.
+enum class RunOffer {
+  kEveryExport,          // ScanerRun and ZelvaneRunCollector
+  kCollectorExportOnly,  // ZelvaneRunCollector only: ScanerRun refuses the code
+};
+
 // One row of the device registry: the device codes that one global job serves. Codes
 // that share a row behave alike.
 struct DeviceEntry {
@@ -21,6 +27,7 @@ struct DeviceEntry {
   // pass nine words, so word 9 is read for these rows only.
   bool statusCallbackInWord9;
   PollTiming pollTiming;
+  RunOffer offer;
 };
 
 // The row of a device code; null for a code that selects nothing.

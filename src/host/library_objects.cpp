@@ -21,6 +21,8 @@ constexpr Cp1250Literal kRadwag{u8"waga Radwag"};
 constexpr Cp1250Literal kCas{u8"waga CAS AP-1"};
 constexpr Cp1250Literal kPriceChecker{u8"sprawdzarka cen"};
 constexpr Cp1250Literal kCipherLab{u8"kolektor CipherLab"};
+constexpr Cp1250Literal kBht{u8"kolektor Denso BHT-6045"};
+constexpr Cp1250Literal kCasio{u8"kolektor Casio DT-700"};
 
 // The library's long-lived objects, defined in one place so that they are built in
 // this order at load and destroyed in the reverse order at unload: the run state,
@@ -30,6 +32,7 @@ CVeduvezid g_serialObject;
 CML_SCANER g_metrologicScanner;
 CTY_SCANER g_tyssoScanner;
 CCP_DCOLL g_cipherLabCollector;
+CBH_DCOLL g_bhtCollector;
 CSP_DCOLL g_cipherLabShortCollector;
 CFA_SCALE g_fawagScale;
 CRA_SCALE g_radwagScale;
@@ -37,18 +40,24 @@ CAP_SCALE g_casScale;
 // Made before the price checker's job, whose close still uses it at unload.
 PriceExchange g_priceExchange;
 CSL_SCANER g_priceChecker;
+// Beyond the original nine jobs, offered through the collector export only.
+CCA_DCOLL g_casioCollector;
 
 // The device registry: which job serves which device codes, and how.
 constexpr PollTiming kHalfSecond = PollTiming::kEveryHalfSecond;
+constexpr RunOffer kEveryExport = RunOffer::kEveryExport;
 const DeviceEntry kDevices[] = {
-    {402, 405, &g_metrologicScanner, kMetrologic.c_str(), false, kHalfSecond},
-    {400, 401, &g_tyssoScanner, kTysso.c_str(), false, kHalfSecond},
-    {500, 501, &g_cipherLabCollector, kCipherLab.c_str(), true, kHalfSecond},
-    {504, 504, &g_cipherLabShortCollector, kCipherLab.c_str(), true, kHalfSecond},
-    {600, 600, &g_fawagScale, kFawag.c_str(), false, kHalfSecond},
-    {601, 601, &g_radwagScale, kRadwag.c_str(), false, kHalfSecond},
-    {602, 602, &g_casScale, kCas.c_str(), false, PollTiming::kAskUntilAnswered},
-    {702, 702, &g_priceChecker, kPriceChecker.c_str(), false, kHalfSecond},
+    {402, 405, &g_metrologicScanner, kMetrologic.c_str(), false, kHalfSecond, kEveryExport},
+    {400, 401, &g_tyssoScanner, kTysso.c_str(), false, kHalfSecond, kEveryExport},
+    {500, 501, &g_cipherLabCollector, kCipherLab.c_str(), true, kHalfSecond, kEveryExport},
+    {503, 503, &g_bhtCollector, kBht.c_str(), true, kHalfSecond, kEveryExport},
+    {504, 504, &g_cipherLabShortCollector, kCipherLab.c_str(), true, kHalfSecond, kEveryExport},
+    {600, 600, &g_fawagScale, kFawag.c_str(), false, kHalfSecond, kEveryExport},
+    {601, 601, &g_radwagScale, kRadwag.c_str(), false, kHalfSecond, kEveryExport},
+    {602, 602, &g_casScale, kCas.c_str(), false, PollTiming::kAskUntilAnswered, kEveryExport},
+    {702, 702, &g_priceChecker, kPriceChecker.c_str(), false, kHalfSecond, kEveryExport},
+    {505, 505, &g_casioCollector, kCasio.c_str(), true, kHalfSecond,
+     RunOffer::kCollectorExportOnly},
 };
 
 // Stops every job at unload before the objects its run uses are destroyed; it is

@@ -87,20 +87,24 @@ int CVeduvezidECR::Transmit(const CChrArr& frame) {
   return Succeeded(Comm().WaitOutputDrained(m_nPort, kDeadlineSeconds)) ? 1 : 0;
 }
 
-CChrArr CVeduvezidECR::ReceiveCount(int count) {
+int CVeduvezidECR::SendControl(std::uint8_t byte) {
+  return SendFrame(CChrArr(byte, 1));
+}
+
+CChrArr CVeduvezidECR::ReceiveCount(int count, int seconds) {
   CChrArr received;
   if (Bound()) {
-    received = Comm().Receive(m_nPort, count, kDeadlineSeconds);
+    received = Comm().Receive(m_nPort, count, seconds);
     if (!Succeeded(Comm().CheckStatus())) received = CChrArr();
   }
   WriteDump(DumpKind::kReceivedBlock, received);
   return received;
 }
 
-CChrArr CVeduvezidECR::ReceiveTerminated(std::uint8_t terminator, int limit) {
+CChrArr CVeduvezidECR::ReceiveTerminated(std::uint8_t terminator, int limit, int seconds) {
   CChrArr received;
   if (Bound()) {
-    received = Comm().ReceiveUntil(m_nPort, terminator, limit, kDeadlineSeconds);
+    received = Comm().ReceiveUntil(m_nPort, terminator, limit, seconds);
     if (!Succeeded(Comm().CheckStatus())) received = CChrArr();
   }
   WriteDump(DumpKind::kTerminatedBlock, received);

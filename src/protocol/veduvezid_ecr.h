@@ -67,15 +67,18 @@ class CVeduvezidECR {
   // Drops unsent output, then received input; true when both succeeded.
   bool FlushBothWays();
 
-  // The steps of the exchanges that wait for an answer, each within kDeadlineSeconds.
+  // The steps of the exchanges that wait for an answer, each within kDeadlineSeconds
+  // unless a receive is given its own limit (0: only what has already arrived).
   // Sends the frame, waiting for it to leave the port, and dumps it (kind S, even when
   // empty or not sent). 1 sent (an empty frame counts as sent), 0 failed.
   int SendFrame(const CChrArr& frame);
+  // SendFrame of one control character.
+  int SendControl(std::uint8_t byte);
   // Exactly `count` bytes, dumped (kind R); empty on failure.
-  CChrArr ReceiveCount(int count);
+  CChrArr ReceiveCount(int count, int seconds = kDeadlineSeconds);
   // The bytes up to and including `terminator`, at most `limit`, dumped (kind X);
   // empty on failure.
-  CChrArr ReceiveTerminated(std::uint8_t terminator, int limit);
+  CChrArr ReceiveTerminated(std::uint8_t terminator, int limit, int seconds = kDeadlineSeconds);
 
   CVeduvezid* m_pComm = nullptr;
   int m_nPort = 0;

@@ -19,12 +19,12 @@ std::string CasBlock(const std::string& answer) {
 }
 
 std::string CasBlock(const std::string& answer, std::uint8_t check) {
-  return Byte(cas::kStx) + answer + Byte(check) + Byte(cas::kEtx);
+  return Byte(control::kStx) + answer + Byte(check) + Byte(control::kEtx);
 }
 
 std::vector<ScriptedResponder::Step> CasReading(const std::string& block) {
-  return {{Byte(cas::kEnq), Byte(cas::kAck)},
-          {Byte(cas::kDc1), Byte(cas::kSoh) + block + Byte(cas::kEot)}};
+  return {{Byte(control::kEnq), Byte(control::kAck)},
+          {Byte(control::kDc1), Byte(control::kSoh) + block + Byte(control::kEot)}};
 }
 
 std::vector<ScriptedResponder::Step> CasReadings(const std::vector<std::string>& answers) {
@@ -36,7 +36,7 @@ std::vector<ScriptedResponder::Step> CasReadings(const std::vector<std::string>&
 }
 
 ScriptedResponder::Step CasNotReady() {
-  return {Byte(cas::kEnq), std::string(1, kNak)};
+  return {Byte(control::kEnq), std::string(1, kNak)};
 }
 
 }  // namespace zelvane::testing

@@ -14,6 +14,10 @@ constexpr int kRadwag = 601;
 constexpr int kCasAp1 = 602;
 // The CipherLab collectors: full records, and short ones for 504.
 constexpr int kCipherLabShort = 504;
+constexpr int kBht = 503;
+constexpr int kCasio = 505;
+// How often the terminals that lead their transfers call the PC.
+constexpr std::chrono::milliseconds kTerminalCalls{1000};
 
 bool IsCipherLab(int code) {
   return code == 500 || code == 501 || code == kCipherLabShort;
@@ -63,6 +67,19 @@ CipherLabScript DemoCipherLab(bool shortRecords) {
   return terminal;
 }
 
+// The first record of a BHT-6045 transfer never reaches the host.
+BhtScript DemoBht() {
+  return {9600,
+          {BhtRecordStep{"0000000000000", "1"}, BhtRecordStep{"5901234123457", "3"},
+           BhtRecordStep{"4006381333931", "1.5"}, BhtRecordStep{"ZELVANE-DEMO", "2"}}};
+}
+
+CasioScript DemoCasio() {
+  return {19200,
+          {CasioRecordStep{"5901234123457", "3"}, CasioRecordStep{"4006381333931", "1.5"},
+           CasioRecordStep{"ZELVANE-DEMO", "2"}}};
+}
+
 void PrintUpload(const std::string& text) {
   std::printf("terminal took: %s\n", text.c_str());
   std::fflush(stdout);
@@ -72,20 +89,27 @@ void PrintUpload(const std::string& text) {
 
 std::unique_ptr<DeviceSimulator> MakeSimulator(const DeviceScript& script, DeviceLink& link) {
   return std::visit(
-      Overloaded{[&link](const ScannerScript& scanner) -> std::unique_ptr<DeviceSimulator> {
-                   return std::make_unique<ScannerSimulator>(link, scanner.lineEnd, scanner.cues);
-                 },
-                 [&link](const LineScaleScript& scale) -> std::unique_ptr<DeviceSimulator> {
-                   return std::make_unique<LineScaleSimulator>(link, scale.model, scale.readings);
-                 },
-                 [&link](const CasScript& cas) -> std::unique_ptr<DeviceSimulator> {
-                   return std::make_unique<CasScaleSimulator>(link, cas.steps);
-                 },
-                 [&link](const CipherLabScript& terminal) -> std::unique_ptr<DeviceSimulator> {
-                   return std::make_unique<CipherLabTerminalSimulator>(
-                       link, terminal.baud, terminal.steps,
-                       terminal.printUploads ? &PrintUpload : nullptr);
-                 }},
+      Overloaded{
+          [&link](const ScannerScript& scanner) -> std::unique_ptr<DeviceSimulator> {
+            return std::make_unique<ScannerSimulator>(link, scanner.lineEnd, scanner.cues);
+          },
+          [&link](const LineScaleScript& scale) -> std::unique_ptr<DeviceSimulator> {
+            return std::make_unique<LineScaleSimulator>(link, scale.model, scale.readings);
+          },
+          [&link](const CasScript& cas) -> std::unique_ptr<DeviceSimulator> {
+            return std::make_unique<CasScaleSimulator>(link, cas.steps);
+          },
+          [&link](const CipherLabScript& terminal) -> std::unique_ptr<DeviceSimulator> {
+            return std::make_unique<CipherLabTerminalSimulator>(
+                link, terminal.baud, terminal.steps,
+                terminal.printUploads ? &PrintUpload : nullptr);
+          },
+          [&link](const BhtScript& terminal) -> std::unique_ptr<DeviceSimulator> {
+            return std::make_unique<BhtTerminalSimulator>(link, terminal.baud, terminal.steps);
+          },
+          [&link](const CasioScript& terminal) -> std::unique_ptr<DeviceSimulator> {
+            return std::make_unique<CasioTerminalSimulator>(link, terminal.baud, terminal.steps);
+          }},
       script.device);
 }
 
@@ -103,6 +127,8 @@ std::optional<DeviceScript> DemoScript(int deviceCode) {
       return DeviceScript{DemoLineScale(LineScaleModel::kFawagTwoDecimals), milliseconds(700)};
     case kRadwag: return DeviceScript{DemoLineScale(LineScaleModel::kRadwag), milliseconds(700)};
     case kCasAp1: return DeviceScript{DemoCas(), milliseconds(0)};
+    case kBht: return DeviceScript{DemoBht(), kTerminalCalls};
+    case kCasio: return DeviceScript{DemoCasio(), kTerminalCalls};
     default: return std::nullopt;
   }
 }

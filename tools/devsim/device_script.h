@@ -6,7 +6,9 @@
 #include <variant>
 #include <vector>
 
+#include "bht_terminal_simulator.h"
 #include "cas_scale_simulator.h"
+#include "casio_terminal_simulator.h"
 #include "cipherlab_terminal_simulator.h"
 #include "device_link.h"
 #include "device_simulator.h"
@@ -32,11 +34,21 @@ struct CipherLabScript {
   bool printUploads = true;  // each uploaded record also goes to standard output
 };
 
+struct BhtScript {
+  int baud = 9600;  // the terminal's line
+  std::vector<BhtStep> steps;
+};
+struct CasioScript {
+  int baud = 19200;  // the terminal's line
+  std::vector<CasioStep> steps;
+};
+
 // Which device to play and what it does: everything a simulator is made from.
 struct DeviceScript {
-  std::variant<ScannerScript, LineScaleScript, CasScript, CipherLabScript> device;
-  // The pace of what the device does by itself (codes, pushed weight lines); zero for
-  // none.
+  std::variant<ScannerScript, LineScaleScript, CasScript, CipherLabScript, BhtScript, CasioScript>
+      device;
+  // The pace of what the device does by itself (codes, pushed weight lines, the
+  // terminals' calls to the PC); zero for none.
   std::chrono::milliseconds beatEvery{1000};
 };
 
@@ -46,7 +58,9 @@ std::unique_ptr<DeviceSimulator> MakeSimulator(const DeviceScript& script, Devic
 // scanners send a few codes a second apart; the Radwag and Fawag scales push a load
 // that goes zero, weight, zero, another weight; the CAS AP-1 scale answers the same
 // course, holding each reading long enough for the job's stability rule; the CipherLab
-// terminals hold a few records in their layout and take any upload.
+// terminals hold a few records in their layout and take any upload; the Denso BHT-6045
+// (503) and Casio DT-700 (505) terminals call the PC every second to send a few
+// records.
 std::optional<DeviceScript> DemoScript(int deviceCode);
 
 }  // namespace zelvane::devsim

@@ -8,6 +8,12 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
+#include "comma_list.h"
+#include "overloaded.h"
 
 namespace zelvane::devsim {
 namespace {
@@ -30,6 +36,8 @@ const DeviceRow kDevices[] = {
     {"fawag", 600, "Fawag scale, 8-character lines (device code 600)"},
     {"cas", 602, "CAS AP-1 scale, ENQ/DC1 dialogue (device code 602)"},
     {"cipherlab", 500, "CipherLab terminal, READ/CIPHER transfers (device codes 500, 501, 504)"},
+    {"bht", 503, "Denso BHT-6045 terminal, sends files of blocks (device code 503)"},
+    {"casio", 505, "Casio DT-700 terminal, sends length-prefixed records (device code 505)"},
 };
 
 struct ParseState {
@@ -55,22 +63,18 @@ std::vector<CasStep>& StepsOf(CasScript& script) {
 std::vector<TerminalStep>& StepsOf(CipherLabScript& script) {
   return script.steps;
 }
+std::vector<BhtStep>& StepsOf(BhtScript& script) {
+  return script.steps;
+}
+std::vector<CasioStep>& StepsOf(CasioScript& script) {
+  return script.steps;
+}
 template <typename Script>
 auto& CuedSteps(ParseState& state) {
   auto& steps = StepsOf(std::get<Script>(state.options.script.device));
   if (!state.cued) steps.clear();
   state.cued = true;
   return steps;
-}
-
-std::vector<std::string> SplitList(std::string_view list) {
-  std::vector<std::string> items;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = list.find(',', start);
-    items.emplace_back(list.substr(start, comma - start));
-    if (comma == std::string_view::npos) return items;
-    start = comma + 1;
-  }
 }
 
 template <typename Number>
@@ -177,10 +181,74 @@ bool AddTerminalCue(ParseState& state, std::string_view) {
   return true;
 }
 
+// A BHT-6045 record "code:quantity", a Casio DT-700 record "code:quantity" (the
+// quantity may be empty).
+std::optional<std::pair<std::string, std::string>> CodeAndQuantity(std::string_view item) {
+  const std::size_t colon = item.rfind(':');
+  if (colon == std::string_view::npos || colon == 0) return std::nullopt;
+  return std::pair{std::string(item.substr(0, colon)), std::string(item.substr(colon + 1))};
+}
+
+template <typename Script, typename Record>
+bool AddCodeQuantityRecords(ParseState& state, std::string_view value) {
+  std::vector<Record> records;
+  for (const std::string& item : SplitList(value)) {
+    const auto record = CodeAndQuantity(item);
+    if (!record) return false;
+    records.push_back(Record{record->first, record->second});
+  }
+  auto& steps = CuedSteps<Script>(state);
+  steps.insert(steps.end(), records.begin(), records.end());
+  return true;
+}
+
+// Numbered records "code:quantity" for long transfers.
+template <typename Script, typename Record>
+bool GenerateCodeQuantityRecords(ParseState& state, std::string_view value) {
+  const auto count = ParseNumber<int>(value, 1, 1000000);
+  if (!count) return false;
+  auto& steps = CuedSteps<Script>(state);
+  for (int i = 1; i <= *count; ++i) {
+    steps.emplace_back(Record{std::to_string(5900000000000LL + i), std::to_string(i % 9 + 1)});
+  }
+  return true;
+}
+
+// Each --file or --generate of a BHT-6045 terminal is one more file of its transfer.
+void StartBhtFile(ParseState& state) {
+  auto& steps = CuedSteps<BhtScript>(state);
+  const auto isRecord = [](const BhtStep& step) {
+    return std::holds_alternative<BhtRecordStep>(step);
+  };
+  if (std::any_of(steps.begin(), steps.end(), isRecord)) steps.emplace_back(BhtCue::kNewFile);
+}
+
+bool AddBhtFile(ParseState& state, std::string_view value) {
+  StartBhtFile(state);
+  return AddCodeQuantityRecords<BhtScript, BhtRecordStep>(state, value);
+}
+
+bool AddBhtGenerated(ParseState& state, std::string_view value) {
+  StartBhtFile(state);
+  return GenerateCodeQuantityRecords<BhtScript, BhtRecordStep>(state, value);
+}
+
+template <auto cue>
+bool AddCue(ParseState& state, std::string_view) {
+  CuedSteps<std::conditional_t<std::is_same_v<decltype(cue), BhtCue>, BhtScript, CasioScript>>(
+      state)
+      .emplace_back(cue);
+  return true;
+}
+
 bool SetTerminalBaud(ParseState& state, std::string_view value) {
   const auto baud = ParseNumber<int>(value, 0, 1000000);
-  if (baud) std::get<CipherLabScript>(state.options.script.device).baud = *baud;
-  return baud.has_value();
+  if (!baud) return false;
+  std::visit(Overloaded{[&](CipherLabScript& terminal) { terminal.baud = *baud; },
+                        [&](BhtScript& terminal) { terminal.baud = *baud; },
+                        [&](CasioScript& terminal) { terminal.baud = *baud; }, [](auto&) {}},
+             state.options.script.device);
+  return true;
 }
 
 bool SetEvery(ParseState& state, std::string_view value) {
@@ -214,6 +282,9 @@ bool SetHelp(ParseState& state, std::string_view) {
 template <typename Script>
 bool Plays(const DeviceScript& script) {
   return std::holds_alternative<Script>(script.device);
+}
+bool PlaysTerminal(const DeviceScript& script) {
+  return Plays<CipherLabScript>(script) || Plays<BhtScript>(script) || Plays<CasioScript>(script);
 }
 bool PlaysAny(const DeviceScript&) {
   return true;
@@ -282,8 +353,28 @@ const OptionRow kOptions[] = {
      &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kLoneOver>},
     {"--silence", nullptr, "cipherlab", "stop answering here", &Plays<CipherLabScript>,
      &AddTerminalCue<TerminalCue::kSilence>},
-    {"--baud", "N", "cipherlab", "pace of the line, 10 bits a byte (default 9600; 0: none)",
-     &Plays<CipherLabScript>, &SetTerminalBaud},
+    {"--file", "LIST", "bht", "a file of records \"code:quantity\" (one file per option)",
+     &Plays<BhtScript>, &AddBhtFile},
+    {"--generate", "N", "bht", "a file of N numbered records", &Plays<BhtScript>, &AddBhtGenerated},
+    {"--bad-check", nullptr, "bht", "send the next record first with a wrong check byte",
+     &Plays<BhtScript>, &AddCue<BhtCue::kWrongCheck>},
+    {"--long-block", nullptr, "bht", "send the next record in a block of 24 bytes",
+     &Plays<BhtScript>, &AddCue<BhtCue::kLongBlock>},
+    {"--silence", nullptr, "bht", "stop before the next record or the file's end",
+     &Plays<BhtScript>, &AddCue<BhtCue::kSilence>},
+    {"--stray-byte", nullptr, "bht", "a byte other than ENQ before the first call or at the end",
+     &Plays<BhtScript>, &AddCue<BhtCue::kStrayByte>},
+    {"--records", "LIST", "casio", "records \"code:quantity\" (an empty quantity too)",
+     &Plays<CasioScript>, &AddCodeQuantityRecords<CasioScript, CasioRecordStep>},
+    {"--generate", "N", "casio", "N numbered records", &Plays<CasioScript>,
+     &GenerateCodeQuantityRecords<CasioScript, CasioRecordStep>},
+    {"--late-etx", nullptr, "casio", "send the first \"?\" of a transfer without its ETX",
+     &Plays<CasioScript>, &AddCue<CasioCue::kLateEtx>},
+    {"--silence", nullptr, "casio", "stop before the next record or the end", &Plays<CasioScript>,
+     &AddCue<CasioCue::kSilence>},
+    {"--baud", "N", "terminals",
+     "pace of the line, 10 bits a byte (cipherlab, bht 9600; casio 19200; 0: none)", &PlaysTerminal,
+     &SetTerminalBaud},
     {"--every", "MS", "all",
      "pace of the codes and pushed lines (0: none; radwag, fawag: answer only)", &PlaysAny,
      &SetEvery},

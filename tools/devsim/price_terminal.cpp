@@ -7,6 +7,7 @@
 #include "buffers/buffer_functions.h"
 #include "buffers/chr_arr.h"
 #include "buffers/code_pages.h"
+#include "comma_list.h"
 #include "cp1250_text.h"
 #include "terminal_link.h"
 
@@ -19,16 +20,6 @@ using namespace std::chrono_literals;
 // previous code; a little more is allowed.
 constexpr auto kLongestAnswer = 7s;
 constexpr auto kRetryConnect = 200ms;
-
-std::vector<std::string> SplitList(std::string_view list) {
-  std::vector<std::string> items;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = list.find(',', start);
-    items.emplace_back(list.substr(start, comma - start));
-    if (comma == std::string_view::npos) return items;
-    start = comma + 1;
-  }
-}
 
 bool Connect(spr_lan::TerminalLink& link, const spr_lan::ListenAddress& service,
              std::chrono::milliseconds connectFor, const std::atomic<bool>& stop,

@@ -103,6 +103,7 @@ const DeviceFamily kDeviceFamilies[] = {
     {"500, 501", "CipherLab collector"},
     {"503", "Denso BHT-6045 collector"},
     {"504", "CipherLab collector (short records)"},
+    {"505", "Casio DT-700 collector (ZelvaneRunCollector only)"},
     {"600", "Fawag scale"},
     {"601", "Radwag scale"},
     {"602", "CAS AP-1 scale"},

@@ -13,7 +13,7 @@ namespace zelvane {
 namespace {
 
 bool Framed(const CChrArr& block, int length, std::uint8_t first) {
-  return block.GetSize() == length && block[0] == first && block[length - 1] == bht::kEtx;
+  return block.GetSize() == length && block[0] == first && block[length - 1] == control::kEtx;
 }
 
 }  // namespace
@@ -29,7 +29,7 @@ bool BhtCheckVerified() {
 }
 
 std::optional<int> BhtRecordCount(const CChrArr& header) {
-  if (!Framed(header, bht::kHeaderLength, bht::kSoh)) return std::nullopt;
+  if (!Framed(header, bht::kHeaderLength, control::kSoh)) return std::nullopt;
   // Five characters hold at most 99999; a negative count would never run down.
   const double count = std::trunc(ToDouble(SubStr(header, 14, 5)));
   if (!(count >= 0 && count <= 99999)) return std::nullopt;
@@ -37,7 +37,7 @@ std::optional<int> BhtRecordCount(const CChrArr& header) {
 }
 
 std::optional<ReadingRecord> BhtRecord(const CChrArr& block) {
-  if (!Framed(block, bht::kRecordLength, bht::kStx)) return std::nullopt;
+  if (!Framed(block, bht::kRecordLength, control::kStx)) return std::nullopt;
   ReadingRecord record{};
   ToFixedText(record.text, TrimByte(SubStr(block, 2, 16), ' '),
               static_cast<int>(ReadingRecord::kTextSize) - 1);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "buffers/chr_arr.h"
+#include "devices/control_characters.h"
 #include "devices/reading_record.h"
 
 // The blocks a Denso BHT-6045 terminal sends: per file a header block (SOH, the
@@ -13,13 +14,6 @@
 namespace zelvane {
 
 namespace bht {
-inline constexpr std::uint8_t kSoh = 0x01;
-inline constexpr std::uint8_t kStx = 0x02;
-inline constexpr std::uint8_t kEtx = 0x03;
-inline constexpr std::uint8_t kEot = 0x04;
-inline constexpr std::uint8_t kEnq = 0x05;
-inline constexpr std::uint8_t kAck = 0x06;
-inline constexpr std::uint8_t kNak = 0x15;
 inline constexpr int kHeaderLength = 25;
 inline constexpr int kRecordLength = 23;
 }  // namespace bht

@@ -4,6 +4,7 @@
 
 #include "buffers/buffer_functions.h"
 #include "buffers/field_format.h"
+#include "protocol/line_reader.h"
 
 namespace zelvane {
 
@@ -23,7 +24,8 @@ std::optional<int> CasioRemainingLength(std::uint8_t first, std::uint8_t second)
 }
 
 std::optional<CChrArr> CasioRecordText(const CChrArr& rest, int count) {
-  if (rest.GetSize() != count || count < 1 || rest[count - 1] != casio::kCr) return std::nullopt;
+  if (rest.GetSize() != count || count < 1 || rest[count - 1] != kCarriageReturn)
+    return std::nullopt;
   const int start = rest[0] == casio::kSeparator ? 1 : 0;
   return rest.Mid(start, count - 1 - start);
 }

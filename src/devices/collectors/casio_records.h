@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "buffers/chr_arr.h"
+#include "devices/control_characters.h"
 #include "devices/reading_record.h"
 
 // The records a Casio DT-700 terminal sends: a length of one or two digits, then
@@ -13,10 +14,6 @@
 namespace zelvane {
 
 namespace casio {
-inline constexpr std::uint8_t kStx = 0x02;
-inline constexpr std::uint8_t kEtx = 0x03;
-inline constexpr std::uint8_t kAck = 0x06;
-inline constexpr std::uint8_t kCr = 0x0D;
 inline constexpr std::uint8_t kLink = '?';
 inline constexpr std::uint8_t kStart = '-';
 inline constexpr std::uint8_t kEnd = '!';

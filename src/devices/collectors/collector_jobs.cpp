@@ -45,10 +45,4 @@ int CCP_DCOLL::LoadCollector(int, void* records, int count, int, int) {
       count));
 }
 
-int CCP_DCOLL::TakeTransferResult(int result) {
-  const int code = m_protocol.GetError();
-  if (result != 1 && code != 0) SetError(code, ErrorText(code));
-  return result;
-}
-
 }  // namespace zelvane

@@ -2,8 +2,13 @@
 
 #include <mutex>
 
+#include "devices/collectors/bht6045.h"
+#include "devices/collectors/casio_dt700.h"
 #include "devices/collectors/cipherlab.h"
 #include "devices/device_job.h"
+#include "devices/reading_delivery.h"
+#include "jobs/run_state.h"
+#include "serial/notice_codes.h"
 
 namespace zelvane {
 
@@ -30,9 +35,6 @@ class CCP_DCOLL : public CDeviceJob<CCipherLab> {
   explicit CCP_DCOLL(cipherlab::RecordLayout layout) : m_layout(layout) {}
 
  private:
-  // A failed transfer leaves the protocol's reason, when it has one, as the job's.
-  int TakeTransferResult(int result);
-
   const cipherlab::RecordLayout m_layout;
   // Held by each transfer and by the close: a load from the host's thread and the
   // worker never use the port at the same time.
@@ -44,5 +46,38 @@ class CSP_DCOLL final : public CCP_DCOLL {
  public:
   CSP_DCOLL() : CCP_DCOLL(cipherlab::RecordLayout::kShort) {}
 };
+
+// Terminals that lead their own download and hand over readings of code and
+// quantity: the port opens at the protocol's fixed line settings whatever word 2 of the
+// request says, run mode 2 reads the terminal's records into the host, and nothing can
+// be loaded into them (run mode 3 and ScanerSetBarCodeInfo fail without touching the
+// port, as the inherited LoadCollector does).
+template <class Protocol>
+class CReadingCollectorJob : public CDeviceJob<Protocol> {
+ public:
+  int OpenDevice(int port, const RunRequest* request) override {
+    if (!this->BindProtocol() || request == nullptr) return 0;
+    return this->TakeOpenResult(this->m_protocol.Open(port, request->baud));
+  }
+
+  // Collectors deliver nothing by polling: an empty text and 0.
+  int ReadCode(int, char* text) override {
+    text[0] = '\0';
+    return 0;
+  }
+
+  int ReadCollector(int, RecordCallback callback) override {
+    TheRunState().SetRecordCallback(callback);
+    this->Notify(notice::kTransferStarts, "", 0, 0);
+    return this->TakeTransferResult(this->m_protocol.ReadRecords(&DeliverReadingToHost));
+  }
+};
+
+// Denso BHT-6045 terminals, device code 503.
+class CBH_DCOLL final : public CReadingCollectorJob<CBht6045> {};
+
+// Casio DT-700 terminals, device code 505: offered to hosts through ZelvaneRunCollector
+// only; ScanerRun, whose set of device codes is fixed, refuses the code.
+class CCA_DCOLL final : public CReadingCollectorJob<CCasioDT700> {};
 
 }  // namespace zelvane

@@ -14,8 +14,8 @@ int CCasAP_1::Enquire() {
     return 0;
   }
   Comm().FlushInput(m_nPort);
-  if (SendFrame(CChrArr(cas::kEnq, 1)) == 0) return 0;
-  return ReceiveControl(cas::kAck) ? 1 : 0;
+  if (SendControl(control::kEnq) == 0) return 0;
+  return ReceiveControl(control::kAck) ? 1 : 0;
 }
 
 bool CCasAP_1::ReceiveControl(std::uint8_t expected) {
@@ -28,13 +28,13 @@ int CCasAP_1::ReadWeight(CChrArr& answer) {
   if (!Bound() || !FlushBothWays()) return 0;
   answer = CChrArr();
   if (Enquire() != 1) return 0;
-  if (SendFrame(CChrArr(cas::kDc1, 1)) != 1) return 0;
-  if (!ReceiveControl(cas::kSoh)) return 0;
+  if (SendControl(control::kDc1) != 1) return 0;
+  if (!ReceiveControl(control::kSoh)) return 0;
   const std::optional<CChrArr> block =
-      AnswerFromBlock(ReceiveTerminated(cas::kEtx, cas::kMaxBlockLength), BuiltInBlockCheck());
+      AnswerFromBlock(ReceiveTerminated(control::kEtx, cas::kMaxBlockLength), BuiltInBlockCheck());
   if (!block) return 0;
   answer = *block;
-  return ReceiveControl(cas::kEot) ? 1 : 0;
+  return ReceiveControl(control::kEot) ? 1 : 0;
 }
 
 }  // namespace zelvane

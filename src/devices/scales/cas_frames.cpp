@@ -20,7 +20,8 @@ std::uint8_t BlockCheckCharacter(const CChrArr& answer) {
 
 std::optional<CChrArr> AnswerFromBlock(const CChrArr& block, BlockCheck check) {
   const int size = block.GetSize();
-  if (size <= 3 || block[0] != cas::kStx || block[size - 1] != cas::kEtx) return std::nullopt;
+  if (size <= 3 || block[0] != control::kStx || block[size - 1] != control::kEtx)
+    return std::nullopt;
   // Between STX and the check character ahead of ETX.
   CChrArr answer = SubStr(block, 2, size - 3);
   if (answer.GetSize() != cas::kAnswerLength) return std::nullopt;

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "buffers/chr_arr.h"
+#include "devices/control_characters.h"
 
 namespace zelvane {
 
@@ -11,14 +12,6 @@ namespace zelvane {
 // ENQ / ACK, then DC1 / SOH, the block STX, ten answer characters, a block check
 // character, ETX, and finally EOT.
 namespace cas {
-inline constexpr std::uint8_t kSoh = 0x01;
-inline constexpr std::uint8_t kStx = 0x02;
-inline constexpr std::uint8_t kEtx = 0x03;
-inline constexpr std::uint8_t kEot = 0x04;
-inline constexpr std::uint8_t kEnq = 0x05;
-inline constexpr std::uint8_t kAck = 0x06;
-inline constexpr std::uint8_t kDc1 = 0x11;
-
 inline constexpr int kAnswerLength = 10;
 // Longest block taken while looking for its ETX.
 inline constexpr int kMaxBlockLength = 256;

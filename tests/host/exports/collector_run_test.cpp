@@ -1,7 +1,8 @@
-// Collector runs through the exported interface, with a CipherLab terminal played on
-// the other end of a pseudo-terminal: reading its records (ZelvaneRunCollector mode
-// 2), loading the host's lines (mode 3 and ScanerSetBarCodeInfo), terminals that
-// misbehave, and the refusals of bad run modes.
+// Collector runs through the exported interface, with a terminal played on the other
+// end of a pseudo-terminal: reading a CipherLab terminal's records (ZelvaneRunCollector
+// mode 2), loading the host's lines (mode 3 and ScanerSetBarCodeInfo), the downloads of
+// Denso BHT-6045 (503) and Casio DT-700 (505) terminals, terminals that misbehave, and
+// the refusals of bad run modes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "devices/collectors/bht_blocks.h"
 #include "devices/collectors/cipherlab_frames.h"
 #include "host/exports/device_run.h"
 #include "host/exports/host_events.h"
@@ -137,8 +139,10 @@ class CollectorRun : public testing::DeviceRun {
   Notices Transfer(const Steps& script, int32_t deviceCode, int32_t mode,
                    HostLineRecord* records = nullptr, int32_t count = 0,
                    std::chrono::seconds limit = 5s) {
-    ScriptedResponder terminal(device, script);
+    // Started first: terminals that lead the exchange must not speak before the port
+    // is open, whose open drops what came before.
     EXPECT_EQ(Collect(deviceCode, mode, &OnRecord, records, count), 1);
+    ScriptedResponder terminal(device, script);
     EXPECT_TRUE(events.WaitForNotice(11, limit, m_runs));
     EXPECT_TRUE(terminal.WaitForSteps(script.size(), 2000)) << terminal.Received();
     EXPECT_TRUE(terminal.Mismatches().empty()) << terminal.Mismatches().front();
@@ -369,6 +373,255 @@ TEST_F(CollectorRun, BadModesAndArgumentsAreRefusedBeforeAnyExchange) {
   EXPECT_EQ(ZelvaneRunCollector(nullptr, kRead, &OnRecord, nullptr, 0), 0);
   EXPECT_EQ(device.Read(1, 200), "");
   EXPECT_TRUE(events.Notices().empty());
+}
+
+// What a BHT-6045 terminal sends and the PC answers.
+const std::string kEnq = "\x05";
+const std::string kBhtAck = "\x06";
+const std::string kBhtNak = "\x15";
+const std::string kEot = "\x04";
+// Any byte but ENQ after a file ends the transfer at once, without the PC's 2 s wait.
+const std::string kNoMoreFiles = "X";
+
+// A block and its check byte: the exclusive-or of every byte after SOH or STX.
+std::string WithCheck(const std::string& block) {
+  char check = 0;
+  for (std::size_t i = 1; i < block.size(); ++i) check = static_cast<char>(check ^ block[i]);
+  return block + check;
+}
+
+// A code field: the code, then blanks to 16 characters.
+std::string Code16(const std::string& code) {
+  return code + std::string(16 - code.size(), ' ');
+}
+
+std::string BhtHeader(const std::string& count) {
+  return WithCheck("\x01" + std::string(12, 'F') + count + std::string(6, ' ') + "\x03");
+}
+
+std::string BhtRecord(const std::string& code, const std::string& quantity) {
+  return WithCheck("\x02" + code + quantity + "\x03");
+}
+
+// The record sent with one bit of its code flipped, its check byte as before.
+std::string BhtCorrupted(const std::string& code, const std::string& quantity) {
+  std::string block = BhtRecord(code, quantity);
+  block[3] = static_cast<char>(block[3] ^ 0x10);
+  return block;
+}
+
+constexpr int32_t kBht = 503;
+constexpr int32_t kCasio = 505;
+
+std::string Requests(const Steps& script) {
+  std::string requests;
+  for (const ScriptedResponder::Step& step : script) requests += step.request;
+  return requests;
+}
+
+struct TerminalLedCase {
+  const char* what;
+  Steps script;
+  std::vector<Line> delivered;
+  int endNotice;  // 10 or 7
+  int error;      // the second number of notice 7
+  bool needsVerifiedChecks = false;
+};
+
+class TerminalLedRun : public CollectorRun {
+ protected:
+  // Plays each case; the PC must have sent exactly the script's requests, the host
+  // received the lines with a progress notice before each, and the run ended so.
+  void Play(const TerminalLedCase* begin, const TerminalLedCase* end, int32_t deviceCode) {
+    for (const TerminalLedCase* c = begin; c != end; ++c) {
+      if (c->needsVerifiedChecks && !BhtCheckVerified()) continue;
+      {
+        const std::lock_guard<std::mutex> hold(g_linesLock);
+        g_lines.clear();
+      }
+      const std::size_t earlier = events.Notices().size();
+      Transfer(c->script, deviceCode, kRead);
+      Notices notices = events.Notices();
+      notices.erase(notices.begin(), notices.begin() + static_cast<std::ptrdiff_t>(earlier));
+      while (!notices.empty() && notices.front().code != 9) notices.erase(notices.begin());
+      EXPECT_EQ(received, Requests(c->script)) << c->what;
+      EXPECT_EQ(Lines(), c->delivered) << c->what;
+      Notices expected{{9, "", 0, 0}};
+      for (std::size_t i = 0; i < c->delivered.size(); ++i) {
+        expected.push_back({5, c->delivered[i].code, static_cast<int>(10 * (i + 1) % 100), 0});
+      }
+      ASSERT_EQ(notices.size(), expected.size() + 2) << c->what;
+      for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(notices[i], expected[i]) << c->what;
+      EXPECT_EQ(notices[expected.size()].code, c->endNotice) << c->what;
+      EXPECT_EQ(notices[expected.size()].second, c->error) << c->what;
+      EXPECT_EQ(notices.back().code, 11) << c->what;
+    }
+  }
+};
+
+TEST_F(TerminalLedRun, BhtDownloadsDeliverWhatTheTerminalCountedAndChecked) {
+  const TerminalLedCase cases[] = {
+      {"a header of 00000 then EOT",
+       {{"", kEnq}, {kBhtAck, BhtHeader("00000")}, {kBhtAck, kEot}, {kBhtAck, kNoMoreFiles}},
+       {},
+       10,
+       0},
+      {"quantities 5, 0, 2: the first record and the zero are passed over",
+       {{"", kEnq},
+        {kBhtAck, BhtHeader("00003")},
+        {kBhtAck, BhtRecord(Code16("A"), "    5")},
+        {kBhtAck, BhtRecord(Code16("B"), "    0")},
+        {kBhtAck, BhtRecord(Code16("C"), "    2")},
+        {kBhtAck, kEot},
+        {kBhtAck, kNoMoreFiles}},
+       {{"C", "", 2.0, 0.0}},
+       10,
+       0},
+      {"two files, trimmed codes and quantities",
+       {{"", kEnq},
+        {kBhtAck, BhtHeader("00001")},
+        {kBhtAck, BhtRecord(Code16("A"), "    1")},
+        {kBhtAck, kEot},
+        {kBhtAck, kEnq},
+        {kBhtAck, BhtHeader("2.9  ")},
+        {kBhtAck, BhtRecord("  5901234567890X", "1.5  ")},
+        {kBhtAck, BhtRecord(Code16("B"), "  12 ")},
+        {kBhtAck, kEot},
+        {kBhtAck, kNoMoreFiles}},
+       {{"5901234567890", "", 1.5, 0.0}, {"B", "", 12.0, 0.0}},
+       10,
+       0},
+      {"a record block of 24 bytes is acknowledged, then ends the read",
+       {{"", kEnq},
+        {kBhtAck, BhtHeader("00002")},
+        {kBhtAck, WithCheck("\x02" + std::string(22, '1') + "\x03")},
+        {kBhtAck, ""}},
+       {},
+       7,
+       0},
+      {"six bytes other than ENQ, then ENQ on the seventh attempt",
+       {{"",
+         "\x06\x06"
+         "abc\x04" +
+             kEnq},
+        {kBhtAck, BhtHeader("00000")},
+        {kBhtAck, kEot},
+        {kBhtAck, kNoMoreFiles}},
+       {},
+       10,
+       0},
+      {"seven bytes other than ENQ end the read before the ENQ after them",
+       {{"", "1234567" + kEnq}},
+       {},
+       7,
+       0},
+      {"a corrupted block is refused and delivered intact when sent again",
+       {{"", kEnq},
+        {kBhtAck, BhtHeader("00002")},
+        {kBhtAck, BhtRecord(Code16("A"), "    1")},
+        {kBhtAck, BhtCorrupted(Code16("5901234"), "    3")},
+        {kBhtNak, BhtCorrupted(Code16("5901234"), "    3")},
+        {kBhtNak, BhtRecord(Code16("5901234"), "    3")},
+        {kBhtAck, kEot},
+        {kBhtAck, kNoMoreFiles}},
+       {{"5901234", "", 3.0, 0.0}},
+       10,
+       0,
+       true},
+  };
+  Play(std::begin(cases), std::end(cases), kBht);
+}
+
+TEST_F(TerminalLedRun, BhtReadEndsAfterTenRefusalsOfOneBlock) {
+  if (!BhtCheckVerified()) GTEST_SKIP() << "this build takes blocks unchecked";
+  const std::string first = BhtRecord(Code16("A"), "    1");
+  const std::string good = BhtRecord(Code16("B"), "    1");
+  const std::string corrupted = BhtCorrupted(Code16("B"), "    1");
+  Steps nine{{"", kEnq}, {kBhtAck, BhtHeader("00002")}, {kBhtAck, first}, {kBhtAck, corrupted}};
+  for (int i = 1; i < 9; ++i) nine.push_back({kBhtNak, corrupted});
+  Steps ten = nine;
+  nine.insert(nine.end(), {{kBhtNak, good}, {kBhtAck, kEot}, {kBhtAck, kNoMoreFiles}});
+  ten.insert(ten.end(), {{kBhtNak, corrupted}, {kBhtNak, ""}});
+  const TerminalLedCase cases[] = {
+      {"nine refusals, then the block intact", nine, {{"B", "", 1.0, 0.0}}, 10, 0},
+      {"ten refusals in a row", ten, {}, 7, 23},
+  };
+  Play(std::begin(cases), std::end(cases), kBht);
+}
+
+TEST_F(TerminalLedRun, CasioDownloadsDeliverEveryRecordTheirLengthsAnnounce) {
+  const std::string link = "?\x03";
+  const std::string ack = "\x06";
+  const TerminalLedCase cases[] = {
+      {"two- and one-digit lengths, a zero quantity, a link after noise",
+       {{"", "XY" + link},
+        {ack,
+         "-\x02"
+         "10:ABC:12.5\r"
+         "5:A:1\r"
+         "7:B:0.0\r"
+         "!\x03"},
+        {ack, ""}},
+       {{"ABC", "", 12.5, 0.0}, {"A", "", 1.0, 0.0}, {"B", "", 0.0, 0.0}},
+       10,
+       0},
+      {"nothing after the second colon",
+       {{"", link},
+        {ack,
+         "-\x02"
+         "5:A:1\r"
+         "6:ABC:\r"}},
+       {{"A", "", 1.0, 0.0}},
+       7,
+       9999},
+      {"a length the record does not have",
+       {{"", link},
+        {ack,
+         "-\x02"
+         "9:ABC:1\r"}},
+       {},
+       7,
+       9999},
+      {"the end marker right after the link", {{"", link}, {ack, "!\x03"}, {ack, ""}}, {}, 10, 0},
+  };
+  Play(std::begin(cases), std::end(cases), kCasio);
+}
+
+TEST_F(TerminalLedRun, TerminalsThatTakeNothingAreNeverWrittenTo) {
+  // ScanerRun has no code for the Casio terminals.
+  EXPECT_EQ(Start(kCasio, device.Port()), 0);
+  EXPECT_TRUE(events.Notices().empty());
+  HostLineRecord line = HostLine("1", "A", 1, 1);
+  for (const int32_t code : {kBht, kCasio}) {
+    Transfer({}, code, kLoad, &line, 1);
+    EXPECT_EQ(received, "") << code;
+    const Notices notices = events.Notices();
+    ASSERT_GE(notices.size(), 2u) << code;
+    EXPECT_EQ(notices[notices.size() - 2].code, 7) << code;
+    EXPECT_EQ(notices.back().code, 11) << code;
+  }
+  ASSERT_EQ(Start(kBht, device.Port()), 1);
+  EXPECT_EQ(ScanerSetBarCodeInfo(&line), 1);
+  EXPECT_LT(BreakAndWait(), 1500);
+  EXPECT_EQ(device.Read(1, 200), "");
+}
+
+TEST_F(TerminalLedRun, BreakEndsTheWaitForASilentTerminalAtOnce) {
+  std::size_t runs = 0;
+  for (const int32_t code : {kBht, kCasio}) {
+    ASSERT_EQ(Collect(code, kRead, &OnRecord), 1) << code;
+    std::this_thread::sleep_for(300ms);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ScanerBreakJob(), 0);
+    EXPECT_TRUE(events.WaitForNotice(11, 3s, ++runs)) << code;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << code;
+    EXPECT_EQ(events.Notices()[events.Notices().size() - 2].code, 7) << code;
+    if (!kForwarding) {
+      EXPECT_EQ(ScanerError(), -7) << code;
+    }
+  }
+  EXPECT_TRUE(Lines().empty());
 }
 
 }  // namespace

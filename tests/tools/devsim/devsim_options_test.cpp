@@ -87,6 +87,37 @@ TEST(DevsimOptions, CasStepsFollowTheCommandLineOrder) {
   EXPECT_TRUE(std::get<CasAnswer>(script.steps[4]).wrongCheck);
 }
 
+// Each step as text: a record "code:quantity", a cue by its number.
+template <typename Step, typename Record>
+std::vector<std::string> StepTexts(const std::vector<Step>& steps) {
+  std::vector<std::string> texts;
+  for (const Step& step : steps) {
+    if (const Record* record = std::get_if<Record>(&step)) {
+      texts.push_back(record->code + ":" + record->quantity);
+    } else {
+      texts.push_back("cue " + std::to_string(static_cast<int>(std::get<1>(step))));
+    }
+  }
+  return texts;
+}
+
+TEST(DevsimOptions, TerminalsThatLeadTakeRecordsFilesCuesAndTheirPace) {
+  const BhtScript bht = ScriptOf<BhtScript>(
+      {"bht", "--bad-check", "--file", "A:1,B:", "--file", "C:3", "--stray-byte", "--baud", "0"});
+  EXPECT_EQ(bht.baud, 0);
+  EXPECT_EQ((StepTexts<BhtStep, BhtRecordStep>(bht.steps)),
+            (std::vector<std::string>{"cue 1", "A:1", "B:", "cue 0", "C:3", "cue 4"}));
+  const CasioScript casio =
+      ScriptOf<CasioScript>({"casio", "--late-etx", "--records", "ABC:12.5,A:B:1", "--silence"});
+  EXPECT_EQ(casio.baud, 19200);
+  EXPECT_EQ((StepTexts<CasioStep, CasioRecordStep>(casio.steps)),
+            (std::vector<std::string>{"cue 0", "ABC:12.5", "A:B:1", "cue 1"}));
+  EXPECT_EQ(ScriptOf<BhtScript>({"bht", "--generate", "3"}).steps.size(), 3u);
+  EXPECT_EQ(Refusal({"bht", "--file", "A"}), "bad value 'A' for --file");
+  EXPECT_EQ(Refusal({"casio", "--records", ":1"}), "bad value ':1' for --records");
+  EXPECT_EQ(Refusal({"casio", "--bad-check"}), "--bad-check is not an option of casio");
+}
+
 TEST(DevsimOptions, RefusesWhatNoDeviceCouldPlay) {
   EXPECT_EQ(Refusal({}), "no device given");
   EXPECT_EQ(Refusal({"epson"}), "unknown device 'epson'");

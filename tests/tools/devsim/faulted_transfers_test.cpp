@@ -17,14 +17,21 @@
 #include <thread>
 #include <vector>
 
+#include "bht_terminal_simulator.h"
 #include "buffers/chr_arr.h"
 #include "cas_scale_simulator.h"
+#include "casio_terminal_simulator.h"
 #include "device_simulator.h"
+#include "devices/collectors/bht6045.h"
+#include "devices/collectors/bht_blocks.h"
+#include "devices/collectors/casio_dt700.h"
+#include "devices/reading_record.h"
 #include "devices/scales/cas_ap1.h"
 #include "devices/scales/scale_parsing.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "line_fault.h"
 #include "line_scale_simulator.h"
+#include "pty_device_link.h"
 #include "scanner_simulator.h"
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"
@@ -34,6 +41,7 @@
 namespace zelvane::devsim {
 namespace {
 
+using testing::PtyDeviceLink;
 using zelvane::testing::PtyDevice;
 
 constexpr FaultKind kKinds[] = {FaultKind::kDrop, FaultKind::kFlip, FaultKind::kCut,
@@ -49,19 +57,6 @@ int RunsPerFamily() {
   const char* runs = std::getenv("ZELVANE_FAULTED_RUNS");
   return runs != nullptr && std::atoi(runs) > 0 ? std::atoi(runs) : 5;
 }
-
-// The test's device end of the port as the simulators' link.
-class PtyDeviceLink : public DeviceLink {
- public:
-  explicit PtyDeviceLink(PtyDevice& device) : m_device(device) {}
-  bool Write(std::string_view bytes) override { return m_device.Write(bytes); }
-  std::string Read(std::size_t count, int timeoutMs) override {
-    return m_device.Read(count, timeoutMs);
-  }
-
- private:
-  PtyDevice& m_device;
-};
 
 // What one family's transfer is: the readings its device sends, how many bytes that
 // takes, the device and the PC's side of the transfer (the readings it took).
@@ -210,6 +205,64 @@ TEST_F(FaultedTransfers, RadwagWeightsSurviveStallsAndAVanishingScale) {
         return taken;
       }};
   Run(radwag);
+}
+
+// The readings a collector protocol hands over, as "code=quantity".
+std::vector<std::string> g_readings;
+void ZELVANE_CALL TakeReading(void* record) {
+  const auto& reading = *static_cast<const ReadingRecord*>(record);
+  g_readings.push_back(std::string(reading.text) + "=" + std::to_string(reading.quantity));
+}
+
+// One download of a collector protocol; the readings it handed over.
+template <class Protocol>
+std::vector<std::string> Download(CVeduvezid& serial, int port) {
+  Protocol terminal;
+  terminal.SetComm(&serial);
+  g_readings.clear();
+  if (terminal.Open(port) == 1) {
+    terminal.ReadRecords(&TakeReading);
+    terminal.Close();
+  }
+  return g_readings;
+}
+
+TEST_F(FaultedTransfers, BhtRecordsAreTakenIntactOrTheirDownloadFails) {
+  // Unchecked blocks only hold against faults that damage no byte.
+  const std::set<FaultKind> judged =
+      BhtCheckVerified() ? std::set<FaultKind>(std::begin(kKinds), std::end(kKinds))
+                         : std::set<FaultKind>{FaultKind::kStall, FaultKind::kVanish};
+  const Family bht{
+      "bht",
+      {"5901234123457=3.000000", "4006381333931=1.500000"},
+      1 + 26 + 3 * 24 + 1 + 1,  // ENQ, header, three records, EOT, the end
+      judged,
+      [](DeviceLink& link) {
+        return std::make_unique<BhtTerminalSimulator>(
+            link, 0,
+            std::vector<BhtStep>{BhtRecordStep{"FIRST", "1"}, BhtRecordStep{"5901234123457", "3"},
+                                 BhtRecordStep{"4006381333931", "1.5"}, BhtCue::kStrayByte});
+      },
+      std::chrono::milliseconds(100),
+      &Download<CBht6045>};
+  Run(bht);
+}
+
+TEST_F(FaultedTransfers, CasioRecordsOfTheRightLengthAreTakenWhateverBitFlipped) {
+  // The lengths catch lost bytes; nothing catches a flipped one, whose runs are counted.
+  const Family casio{"casio",
+                     {"5901234123457=3.000000", "4006381333931=1.500000"},
+                     2 + 2 + 2 * 19 + 2,  // the call, the start, two records, the end
+                     {FaultKind::kDrop, FaultKind::kCut, FaultKind::kStall, FaultKind::kVanish},
+                     [](DeviceLink& link) {
+                       return std::make_unique<CasioTerminalSimulator>(
+                           link, 0,
+                           std::vector<CasioStep>{CasioRecordStep{"5901234123457", "3"},
+                                                  CasioRecordStep{"4006381333931", "1.5"}});
+                     },
+                     std::chrono::milliseconds(100),
+                     &Download<CCasioDT700>};
+  Run(casio);
 }
 
 }  // namespace

@@ -7,15 +7,23 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "bht_terminal_simulator.h"
 #include "buffers/chr_arr.h"
 #include "cas_scale_simulator.h"
+#include "casio_terminal_simulator.h"
 #include "device_simulator.h"
+#include "devices/collectors/bht6045.h"
+#include "devices/collectors/bht_blocks.h"
+#include "devices/collectors/casio_dt700.h"
+#include "devices/reading_record.h"
 #include "devices/scales/cas_ap1.h"
 #include "devices/scales/radwag.h"
 #include "devices/scales/scale_parsing.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "line_scale_simulator.h"
+#include "pty_device_link.h"
 #include "scanner_simulator.h"
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"
@@ -25,25 +33,13 @@
 namespace zelvane::devsim {
 namespace {
 
+using testing::PtyDeviceLink;
 using zelvane::testing::PtyDevice;
 
 std::string Text(const CChrArr& bytes) {
   return std::string(reinterpret_cast<const char*>(bytes.GetData()),
                      static_cast<std::size_t>(bytes.GetSize()));
 }
-
-// The test fixture's device end as the simulators' link.
-class PtyDeviceLink : public DeviceLink {
- public:
-  explicit PtyDeviceLink(PtyDevice& device) : m_device(device) {}
-  bool Write(std::string_view bytes) override { return m_device.Write(bytes); }
-  std::string Read(std::size_t count, int timeoutMs) override {
-    return m_device.Read(count, timeoutMs);
-  }
-
- private:
-  PtyDevice& m_device;
-};
 
 // A protocol of the library opened on the port whose other end a simulator plays.
 template <class Protocol>
@@ -139,6 +135,48 @@ TEST_F(CasReader, DialogueGivesTheAnswerAndNakRefusesIt) {
   EXPECT_EQ(protocol.ReadWeight(answer), 0);
   ASSERT_EQ(protocol.ReadWeight(answer), 1);
   EXPECT_EQ(Text(CasWeightCode(answer)), "2700000025000");
+}
+
+// What a collector protocol handed over, as "code=quantity".
+std::vector<std::string> g_readings;
+void ZELVANE_CALL TakeReading(void* record) {
+  const auto& reading = *static_cast<const ReadingRecord*>(record);
+  g_readings.push_back(std::string(reading.text) + "=" + std::to_string(reading.quantity));
+}
+
+using BhtReader = SimulatorAgainst<CBht6045>;
+using CasioReader = SimulatorAgainst<CCasioDT700>;
+
+TEST_F(BhtReader, FilesComeWholeAndARefusedBlockAgain) {
+  if (!BhtCheckVerified()) GTEST_SKIP() << "this build takes blocks unchecked";
+  g_readings.clear();
+  BhtTerminalSimulator terminal(
+      link, 9600,
+      {BhtRecordStep{"FIRST", "1"}, BhtCue::kWrongCheck, BhtRecordStep{"5901234", "2"},
+       BhtCue::kNewFile, BhtRecordStep{"ABC", "0.5"}, BhtCue::kStrayByte});
+  std::jthread player([&terminal](std::stop_token stop) {
+    RunSimulator(terminal, std::chrono::milliseconds(300), stop);
+  });
+  EXPECT_EQ(protocol.ReadRecords(&TakeReading), 1) << protocol.GetError();
+  EXPECT_EQ(g_readings, (std::vector<std::string>{"5901234=2.000000", "ABC=0.500000"}));
+}
+
+TEST_F(CasioReader, CallWhoseEtxCameLateIsDroppedAndTheNextTaken) {
+  g_readings.clear();
+  CasioTerminalSimulator terminal(
+      link, 19200, {CasioCue::kLateEtx, CasioRecordStep{"A", "1"}, CasioRecordStep{"ABC", "12.5"}});
+  std::jthread player([&terminal](std::stop_token stop) {
+    RunSimulator(terminal, std::chrono::milliseconds(300), stop);
+  });
+  // The "?" is in before the read looks, its ETX not yet.
+  while (serial.BytesAvailable(device.Port()) == 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(protocol.ReadRecords(&TakeReading), 1) << protocol.GetError();
+  // The "?" dropped, its ETX passed over, and the next call taken at once.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(g_readings, (std::vector<std::string>{"A=1.000000", "ABC=12.500000"}));
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "devices/reading_record.h"
+#include "jobs/guarded_call.h"
+#include "protocol/veduvezid_ecr.h"
+#include "serial/notice_codes.h"
+
+namespace zelvane {
+
+// Hands the records of one download to the job's record callback, each after a
+// progress notice 5 that carries its code and the progress 10, 20, ... 90, 0, 10, ...
+// so that the host sees the transfer move before the record arrives.
+class ReadingHandOver {
+ public:
+  ReadingHandOver(CVeduvezidECR& protocol, PointerCallback callback)
+      : m_protocol(protocol), m_callback(callback) {}
+
+  void operator()(ReadingRecord& record) {
+    m_progress = (m_progress + kStep) % kWrap;
+    m_protocol.Notify(notice::kProgress, record.text, m_progress, 0);
+    if (m_callback != nullptr) CallPointerCallback(m_callback, &record);
+  }
+
+ private:
+  static constexpr int kStep = 10;
+  static constexpr int kWrap = 100;
+
+  CVeduvezidECR& m_protocol;
+  PointerCallback m_callback;
+  int m_progress = 0;
+};
+
+}  // namespace zelvane
