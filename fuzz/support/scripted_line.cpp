@@ -87,6 +87,10 @@ bool DeviceHasMore() {
   return !Line().script.empty() || !Line().received.empty();
 }
 
+std::size_t ChunksToCome() {
+  return Line().script.size();
+}
+
 const std::string& BytesFromPc() {
   return Line().fromPc;
 }

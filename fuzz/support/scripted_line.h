@@ -28,6 +28,9 @@ void AdvanceClock(std::uint32_t milliseconds);
 // Whether the device still has something to send, or sent something not yet read.
 bool DeviceHasMore();
 
+// How many of the device's chunks have not arrived yet.
+std::size_t ChunksToCome();
+
 // Everything the library wrote to the line since PlayDevice.
 const std::string& BytesFromPc();
 
