@@ -11,77 +11,31 @@
 // 10 bits a byte, over the elapsed time) and the processor used as a share of a core.
 #include <signal.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <variant>
 #include <vector>
 
-#include "process_clock.h"
+#include "collector_run.h"
 #include "terminal_process.h"
 #include "zelvane.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 namespace bench = zelvane::benchmarks;
 using bench::TerminalProcess;
 
 constexpr int kPort = 9;
 constexpr std::size_t kReply = 4;  // "ACK" CR
 constexpr std::size_t kEnd = 10;   // "OVER" CR "OVER" CR
-constexpr double kBitsPerByte = 10;
 
-std::atomic<int> g_outcome{0};
-std::atomic<long> g_records{0};
-
-void ZELVANE_CALL OnNotice(int32_t code, const char*, int32_t, int32_t) {
-  if (code == 10 || code == 7) g_outcome.store(code);
-}
-
-void ZELVANE_CALL OnRecord(HostLineRecord*) {
-  g_records.fetch_add(1);
-}
-
-struct Figures {
-  bool succeeded;
-  double seconds;
-  double cpuSeconds;
-};
-
-Figures Transfer(int baud, int32_t mode, std::vector<HostLineRecord>& records) {
-  g_outcome.store(0);
-  g_records.store(0);
+RunRequest TerminalRequest(int baud) {
   RunRequest request{};
   request.device = 500;
   request.port = kPort;
   request.baud = baud;
-  const double cpu = bench::ProcessCpuSeconds();
-  const Clock::time_point start = Clock::now();
-  const int32_t started = mode == 2 ? ZelvaneRunCollector(&request, 2, &OnRecord, nullptr, 0)
-                                    : ZelvaneRunCollector(&request, 3, nullptr, records.data(),
-                                                          static_cast<int32_t>(records.size()));
-  while (started == 1 && g_outcome.load() == 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  const double cpuSeconds = bench::ProcessCpuSeconds() - cpu;
-  // Let the job close the port before the terminal goes.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  return {g_outcome.load() == 10, seconds, cpuSeconds};
-}
-
-void Report(const char* what, int baud, long records, std::size_t wireBytes, const Figures& f) {
-  const double wireSeconds = static_cast<double>(wireBytes) * kBitsPerByte / baud;
-  std::printf(
-      "%-8s %6d baud %6ld records %8.2f s  %8.1f records/s  wire limit %5.1f %%  "
-      "processor %5.2f %% of a core%s\n",
-      what, baud, records, f.seconds, records / f.seconds, 100.0 * wireSeconds / f.seconds,
-      100.0 * f.cpuSeconds / f.seconds, f.succeeded ? "" : "  (FAILED)");
-  std::fflush(stdout);
+  return request;
 }
 
 // The download's bytes: the command and its ACK, each record's frame (sequence byte,
@@ -121,7 +75,7 @@ int main(int argc, char** argv) {
   const long downloads = argc > 1 ? std::atol(argv[1]) : 10000;
   const long uploads = argc > 2 ? std::atol(argv[2]) : 1000;
   signal(SIGPIPE, SIG_IGN);
-  ZelvaneSetStatusObserver(&OnNotice);
+  bench::WatchCollectorRuns();
   if (ScanerCreate(nullptr) != 1) return 1;
   std::size_t uploadBytes = 0;
   std::vector<HostLineRecord> lines = UploadLines(uploads, uploadBytes);
@@ -133,13 +87,16 @@ int main(int argc, char** argv) {
       TerminalProcess terminal(
           {"cipherlab", "--baud", std::to_string(baud), "--generate", std::to_string(downloads)});
       setenv(variable.c_str(), terminal.Slave().c_str(), 1);
-      const Figures figures = Transfer(baud, 2, lines);
-      Report("download", baud, g_records.load(), DownloadBytes(downloads), figures);
+      bench::PrintCollectorRun("download", baud, DownloadBytes(downloads),
+                               bench::RunCollector(TerminalRequest(baud), 2));
     }
     {
       TerminalProcess terminal({"cipherlab", "--baud", std::to_string(baud)});
       setenv(variable.c_str(), terminal.Slave().c_str(), 1);
-      Report("upload", baud, uploads, uploadBytes, Transfer(baud, 3, lines));
+      bench::CollectorRunFigures figures = bench::RunCollector(
+          TerminalRequest(baud), 3, lines.data(), static_cast<int32_t>(lines.size()));
+      figures.records = figures.succeeded ? uploads : 0;  // nothing counts loaded lines
+      bench::PrintCollectorRun("upload", baud, uploadBytes, figures);
     }
   }
   ScanerDelete();

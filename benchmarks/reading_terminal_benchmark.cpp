@@ -11,38 +11,22 @@
 // its end) and the processor used as a share of a core.
 #include <signal.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "process_clock.h"
+#include "collector_run.h"
 #include "terminal_process.h"
 #include "zelvane.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 namespace bench = zelvane::benchmarks;
 
 constexpr int kPort = 9;
-constexpr double kBitsPerByte = 10;
 // The terminals call every this many milliseconds until the PC answers.
 constexpr const char* kCallEvery = "20";
-
-std::atomic<int> g_outcome{0};
-std::atomic<long> g_records{0};
-
-void ZELVANE_CALL OnNotice(int32_t code, const char*, int32_t, int32_t) {
-  if (code == 10 || code == 7) g_outcome.store(code);
-}
-
-void ZELVANE_CALL OnRecord(HostLineRecord*) {
-  g_records.fetch_add(1);
-}
 
 // zelvane-devsim's numbered records: 13-digit codes, quantities 1 to 9.
 std::string Code(long i) {
@@ -71,30 +55,10 @@ void Download(const char* what, int32_t device, int baud, long records,
   bench::TerminalProcess terminal(terminalArguments);
   const std::string variable = "ZELVANE_COM" + std::to_string(kPort);
   setenv(variable.c_str(), terminal.Slave().c_str(), 1);
-  g_outcome.store(0);
-  g_records.store(0);
   RunRequest request{};
   request.device = device;
   request.port = kPort;
-  const double cpu = bench::ProcessCpuSeconds();
-  const Clock::time_point start = Clock::now();
-  const int32_t started = ZelvaneRunCollector(&request, 2, &OnRecord, nullptr, 0);
-  while (started == 1 && g_outcome.load() == 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  const double cpuSeconds = bench::ProcessCpuSeconds() - cpu;
-  const double wireSeconds = static_cast<double>(wireBytes) * kBitsPerByte / baud;
-  const long delivered = g_records.load();
-  std::printf(
-      "%-6s %6d baud %6ld records %8.2f s  %8.1f records/s  wire limit %5.1f %%  "
-      "processor %5.2f %% of a core%s\n",
-      what, baud, delivered, seconds, delivered / seconds, 100.0 * wireSeconds / seconds,
-      100.0 * cpuSeconds / seconds,
-      g_outcome.load() == 10 && delivered == records ? "" : "  (FAILED)");
-  std::fflush(stdout);
-  // Let the job close the port before the terminal goes.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  bench::PrintCollectorRun(what, baud, wireBytes, bench::RunCollector(request, 2), records);
 }
 
 }  // namespace
@@ -103,7 +67,7 @@ int main(int argc, char** argv) {
   const long bhtRecords = argc > 1 ? std::atol(argv[1]) : 10000;
   const long casioRecords = argc > 2 ? std::atol(argv[2]) : 10000;
   signal(SIGPIPE, SIG_IGN);
-  ZelvaneSetStatusObserver(&OnNotice);
+  bench::WatchCollectorRuns();
   if (ScanerCreate(nullptr) != 1) return 1;
   // The transfer's first record is never delivered: one more is sent, and a stray byte
   // ends the transfer without the PC's wait for another file.
