@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "sockets.h"
 
@@ -24,6 +25,25 @@ bool MakeNonBlocking(int fd) {
   return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
+using FoundAddress = std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)>;
+
+// The IPv4 address of `address` for a TCP socket (`flags` as getaddrinfo's); null with
+// `error` set when there is none.
+FoundAddress LookUp(const ListenAddress& address, int flags, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = flags;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  const int lookup = ::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found);
+  if (lookup != 0 || found == nullptr) {
+    error = std::string("unknown address: ") + ::gai_strerror(lookup);
+    return FoundAddress(nullptr, &::freeaddrinfo);
+  }
+  return FoundAddress(found, &::freeaddrinfo);
+}
+
 }  // namespace
 
 bool StartSockets() {
@@ -31,31 +51,19 @@ bool StartSockets() {
 }
 
 Socket OpenListener(const ListenAddress& address, std::string& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE;
-  addrinfo* found = nullptr;
-  const std::string port = std::to_string(address.port);
-  const int lookup = ::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found);
-  if (lookup != 0 || found == nullptr) {
-    error = std::string("unknown address: ") + ::gai_strerror(lookup);
-    return kNoSocket;
-  }
+  const FoundAddress found = LookUp(address, AI_PASSIVE, error);
+  if (!found) return kNoSocket;
   const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     error = std::strerror(errno);
-    ::freeaddrinfo(found);
     return kNoSocket;
   }
   // A restart must not wait for the old connections' TIME_WAIT; a port that another
   // socket listens on is still refused.
   const int on = 1;
   ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  const bool listening = ::bind(fd, found->ai_addr, found->ai_addrlen) == 0 &&
-                         ::listen(fd, SOMAXCONN) == 0 && MakeNonBlocking(fd);
-  ::freeaddrinfo(found);
-  if (!listening) {
+  if (::bind(fd, found->ai_addr, found->ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0 ||
+      !MakeNonBlocking(fd)) {
     error = std::strerror(errno);
     ::close(fd);
     return kNoSocket;
@@ -64,21 +72,10 @@ Socket OpenListener(const ListenAddress& address, std::string& error) {
 }
 
 Socket ConnectTo(const ListenAddress& address, std::string& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const std::string port = std::to_string(address.port);
-  const int lookup = ::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found);
-  if (lookup != 0 || found == nullptr) {
-    error = std::string("unknown address: ") + ::gai_strerror(lookup);
-    return kNoSocket;
-  }
+  const FoundAddress found = LookUp(address, 0, error);
+  if (!found) return kNoSocket;
   const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const bool connected =
-      fd >= 0 && ::connect(fd, found->ai_addr, found->ai_addrlen) == 0 && MakeNonBlocking(fd);
-  ::freeaddrinfo(found);
-  if (!connected) {
+  if (fd < 0 || ::connect(fd, found->ai_addr, found->ai_addrlen) != 0 || !MakeNonBlocking(fd)) {
     error = std::strerror(errno);
     if (fd >= 0) ::close(fd);
     return kNoSocket;

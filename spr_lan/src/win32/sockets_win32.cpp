@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <mutex>
 
 #include "sockets.h"
@@ -24,6 +25,24 @@ std::string LastSocketError() {
   return "Winsock error " + std::to_string(::WSAGetLastError());
 }
 
+using FoundAddress = std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)>;
+
+// The IPv4 address of `address` for a TCP socket (`flags` as getaddrinfo's); null with
+// `error` set when there is none.
+FoundAddress LookUp(const ListenAddress& address, int flags, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = flags;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  if (::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
+    error = "unknown address: " + LastSocketError();
+    return FoundAddress(nullptr, &::freeaddrinfo);
+  }
+  return FoundAddress(found, &::freeaddrinfo);
+}
+
 }  // namespace
 
 bool StartSockets() {
@@ -38,30 +57,19 @@ bool StartSockets() {
 }
 
 Socket OpenListener(const ListenAddress& address, std::string& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE;
-  addrinfo* found = nullptr;
-  const std::string port = std::to_string(address.port);
-  if (::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
-    error = "unknown address: " + LastSocketError();
-    return kNoSocket;
-  }
+  const FoundAddress found = LookUp(address, AI_PASSIVE, error);
+  if (!found) return kNoSocket;
   const SOCKET handle = ::socket(found->ai_family, SOCK_STREAM, IPPROTO_TCP);
   if (handle == INVALID_SOCKET) {
     error = LastSocketError();
-    ::freeaddrinfo(found);
     return kNoSocket;
   }
   // Nobody else may bind the same port beside the service.
   const BOOL on = TRUE;
   ::setsockopt(handle, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
                sizeof on);
-  const bool listening = ::bind(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 &&
-                         ::listen(handle, SOMAXCONN) == 0 && MakeNonBlocking(handle);
-  ::freeaddrinfo(found);
-  if (!listening) {
+  if (::bind(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) != 0 ||
+      ::listen(handle, SOMAXCONN) != 0 || !MakeNonBlocking(handle)) {
     error = LastSocketError();
     ::closesocket(handle);
     return kNoSocket;
@@ -70,22 +78,12 @@ Socket OpenListener(const ListenAddress& address, std::string& error) {
 }
 
 Socket ConnectTo(const ListenAddress& address, std::string& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const std::string port = std::to_string(address.port);
-  if (::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
-    error = "unknown address: " + LastSocketError();
-    return kNoSocket;
-  }
+  const FoundAddress found = LookUp(address, 0, error);
+  if (!found) return kNoSocket;
   const SOCKET handle = ::socket(found->ai_family, SOCK_STREAM, IPPROTO_TCP);
-  const bool connected =
-      handle != INVALID_SOCKET &&
-      ::connect(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 &&
-      MakeNonBlocking(handle);
-  ::freeaddrinfo(found);
-  if (!connected) {
+  if (handle == INVALID_SOCKET ||
+      ::connect(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) != 0 ||
+      !MakeNonBlocking(handle)) {
     error = LastSocketError();
     if (handle != INVALID_SOCKET) ::closesocket(handle);
     return kNoSocket;
