@@ -3,18 +3,12 @@
 #include <cstdio>
 #include <utility>
 
+#include "control_bytes.h"
 #include "overloaded.h"
 
 namespace zelvane::devsim {
 namespace {
 
-constexpr char kSoh = 0x01;
-constexpr char kStx = 0x02;
-constexpr char kEtx = 0x03;
-constexpr char kEot = 0x04;
-constexpr char kEnq = 0x05;
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
 constexpr char kStray = '?';
 constexpr std::size_t kCodeWidth = 16;
 constexpr std::size_t kQuantityWidth = 5;
@@ -30,7 +24,8 @@ std::string Fitted(std::string_view text, std::size_t width, bool blanksLeft) {
 
 // A record block without its check byte.
 std::string RecordBody(std::string_view code, std::string_view quantity) {
-  return kStx + Fitted(code, kCodeWidth, false) + Fitted(quantity, kQuantityWidth, true) + kEtx;
+  return control::kStx + Fitted(code, kCodeWidth, false) + Fitted(quantity, kQuantityWidth, true) +
+         control::kEtx;
 }
 
 }  // namespace
@@ -44,7 +39,8 @@ std::string BhtBlockWithCheck(std::string_view block) {
 std::string BhtHeaderBlock(int count) {
   char digits[8];
   std::snprintf(digits, sizeof digits, "%05d", count % 100000);
-  return BhtBlockWithCheck(kSoh + std::string("ZELVANE.DAT ") + digits + "      " + kEtx);
+  return BhtBlockWithCheck(control::kSoh + std::string("ZELVANE.DAT ") + digits + "      " +
+                           control::kEtx);
 }
 
 std::string BhtRecordBlock(std::string_view code, std::string_view quantity) {
@@ -86,10 +82,10 @@ BhtTerminalSimulator::BhtTerminalSimulator(DeviceLink& link, int baud,
   }
   silentBeforeEot.push_back(pending.silenceBefore);
   for (std::size_t f = 0; f < files.size(); ++f) {
-    m_plan.push_back({std::string(1, kEnq)});
+    m_plan.push_back({std::string(1, control::kEnq)});
     m_plan.push_back({BhtHeaderBlock(static_cast<int>(files[f].size()))});
     m_plan.insert(m_plan.end(), files[f].begin(), files[f].end());
-    m_plan.push_back({std::string(1, kEot), false, silentBeforeEot[f]});
+    m_plan.push_back({std::string(1, control::kEot), false, silentBeforeEot[f]});
   }
 }
 
@@ -105,15 +101,15 @@ void BhtTerminalSimulator::Beat() {
 }
 
 void BhtTerminalSimulator::Receive(char byte) {
-  if (byte != kAck && byte != kNak) return;
+  if (byte != control::kAck && byte != control::kNak) return;
   switch (m_state) {
     case State::kCalling:
-      if (byte != kAck) return;
+      if (byte != control::kAck) return;
       m_state = State::kAwaiting;
       break;
     case State::kAwaiting:
       // A refused block goes out again, right this time.
-      if (byte == kNak) return SendCurrent();
+      if (byte == control::kNak) return SendCurrent();
       break;
     case State::kSilent:
     case State::kResting: return;

@@ -6,22 +6,14 @@
 #include <variant>
 #include <vector>
 
+#include "control_bytes.h"
 #include "cyclic_script.h"
 #include "device_simulator.h"
 
 namespace zelvane::devsim {
 
-// Control characters of the CAS AP-1 dialogue.
-namespace cas {
-inline constexpr char kSoh = 0x01;
-inline constexpr char kStx = 0x02;
-inline constexpr char kEtx = 0x03;
-inline constexpr char kEot = 0x04;
-inline constexpr char kEnq = 0x05;
-inline constexpr char kAck = 0x06;
-inline constexpr char kDc1 = 0x11;
-inline constexpr char kNak = 0x15;
-}  // namespace cas
+// The CAS AP-1 dialogue's control characters.
+namespace cas = control;
 
 // One reading: ENQ is acknowledged and DC1 answered with the text in a block. The
 // scale's texts are 10 characters such as "S  1.234kg"; others make blocks the PC

@@ -2,15 +2,12 @@
 
 #include <utility>
 
+#include "control_bytes.h"
 #include "overloaded.h"
 
 namespace zelvane::devsim {
 namespace {
 
-constexpr char kStx = 0x02;
-constexpr char kEtx = 0x03;
-constexpr char kAck = 0x06;
-constexpr char kCr = '\r';
 // The PC's 2-second limits last up to 3 seconds on its whole-second clock. A new run
 // must find the terminal calling, not a call of the last run's end.
 constexpr std::chrono::seconds kRestAfterTransfer{4};
@@ -18,7 +15,7 @@ constexpr std::chrono::seconds kRestAfterTransfer{4};
 }  // namespace
 
 std::string CasioRecordFrame(const CasioRecordStep& record) {
-  const std::string body = ":" + record.code + ":" + record.quantity + kCr;
+  const std::string body = ":" + record.code + ":" + record.quantity + control::kCr;
   return std::to_string(body.size()) + body;
 }
 
@@ -37,8 +34,8 @@ CasioTerminalSimulator::CasioTerminalSimulator(DeviceLink& link, int baud,
                           }},
                step);
   }
-  const std::string end = silent ? "" : std::string("!") + kEtx;
-  m_transfer = records.empty() && !silent ? end : std::string("-") + kStx + records + end;
+  const std::string end = silent ? "" : std::string("!") + control::kEtx;
+  m_transfer = records.empty() && !silent ? end : std::string("-") + control::kStx + records + end;
 }
 
 void CasioTerminalSimulator::Beat() {
@@ -46,7 +43,7 @@ void CasioTerminalSimulator::Beat() {
     m_state = State::kCalling;
   }
   if (m_state == State::kEtxDue) {
-    Send(std::string(1, kEtx));
+    Send(std::string(1, control::kEtx));
     m_state = State::kCalling;
     return;
   }
@@ -56,11 +53,11 @@ void CasioTerminalSimulator::Beat() {
     m_state = State::kEtxDue;
     return;
   }
-  Send(std::string("?") + kEtx);
+  Send(std::string("?") + control::kEtx);
 }
 
 void CasioTerminalSimulator::Receive(char byte) {
-  if (byte != kAck) return;
+  if (byte != control::kAck) return;
   if (m_state == State::kCalling) {
     m_state = State::kSending;
     Send(m_transfer);

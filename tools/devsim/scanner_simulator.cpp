@@ -2,14 +2,11 @@
 
 #include <utility>
 
+#include "control_bytes.h"
 #include "overloaded.h"
 
 namespace zelvane::devsim {
-namespace {
-
-constexpr char kCr = '\r';
-
-}  // namespace
+namespace {}  // namespace
 
 ScannerSimulator::ScannerSimulator(DeviceLink& link, LineEnd lineEnd,
                                    std::vector<ScannerCue> script, std::uint32_t noiseSeed)
@@ -39,7 +36,7 @@ bool ScannerSimulator::SendNoise(std::size_t length) {
     // A NUL every sixteen bytes: readers that treat the bytes as C strings lose the
     // rest after one.
     char byte = i % 16 == 0 ? '\0' : static_cast<char>(anyByte(m_noise));
-    if (byte == kCr) byte = '\0';
+    if (byte == control::kCr) byte = '\0';
     noise += byte;
   }
   return Send(noise);
