@@ -21,10 +21,12 @@
 #include "buffers/chr_arr.h"
 #include "cas_scale_simulator.h"
 #include "casio_terminal_simulator.h"
+#include "cipherlab_terminal_simulator.h"
 #include "device_simulator.h"
 #include "devices/collectors/bht6045.h"
 #include "devices/collectors/bht_blocks.h"
 #include "devices/collectors/casio_dt700.h"
+#include "devices/collectors/cipherlab.h"
 #include "devices/reading_record.h"
 #include "devices/scales/cas_ap1.h"
 #include "devices/scales/scale_parsing.h"
@@ -263,6 +265,35 @@ TEST_F(FaultedTransfers, CasioRecordsOfTheRightLengthAreTakenWhateverBitFlipped)
                      std::chrono::milliseconds(100),
                      &Download<CCasioDT700>};
   Run(casio);
+}
+
+TEST_F(FaultedTransfers, CipherLabRecordsAreTakenIntactOrTheirDownloadFails) {
+  const Family cipherlab{
+      "cipherlab",
+      {"590=5.000000", "591=2.000000"},
+      4 + 20 + 19 + 10,  // ACK, two record frames, "OVER" CR twice
+      {std::begin(kKinds), std::end(kKinds)},
+      [](DeviceLink& link) {
+        return std::make_unique<CipherLabTerminalSimulator>(
+            link, 0,
+            std::vector<TerminalStep>{TerminalRecord{"Mleko,590,5,1250"},
+                                      TerminalRecord{"Chleb,591,2,350"}});
+      },
+      std::chrono::milliseconds(0),
+      [](CVeduvezid& serial, int port) {
+        CCipherLab terminal;
+        terminal.SetComm(&serial);
+        std::vector<std::string> taken;
+        if (terminal.Open(port) != 1) return taken;
+        terminal.ReadRecords(
+            [&taken](cipherlab::CollectorRecord& record) {
+              taken.push_back(std::string(record.code) + "=" + std::to_string(record.quantity));
+            },
+            cipherlab::RecordLayout::kFull);
+        terminal.Close();
+        return taken;
+      }};
+  Run(cipherlab);
 }
 
 }  // namespace
