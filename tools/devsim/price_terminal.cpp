@@ -9,6 +9,8 @@
 #include "buffers/code_pages.h"
 #include "comma_list.h"
 #include "cp1250_text.h"
+#include "line_fault.h"
+#include "terminal_device_link.h"
 #include "terminal_link.h"
 
 namespace zelvane::devsim {
@@ -16,10 +18,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The service answers within ten 500 ms waits of the host's answer and three of the
-// previous code; a little more is allowed.
-constexpr auto kLongestAnswer = 7s;
+// The display commands of one answer come together; a pause this long ends them.
+constexpr int kAnswerQuietMs = 50;
+constexpr std::size_t kReadChunk = 4096;
 constexpr auto kRetryConnect = 200ms;
+// A fault without its byte strikes somewhere in the terminal's first bytes.
+constexpr std::size_t kRandomFaultWithin = 64;
 
 bool Connect(spr_lan::TerminalLink& link, const spr_lan::ListenAddress& service,
              std::chrono::milliseconds connectFor, const std::atomic<bool>& stop,
@@ -44,42 +48,65 @@ bool NextFromList(void* source, std::string& code) {
   return true;
 }
 
+template <class Number>
+bool ReadNumber(const std::string& text, Number& number) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
 bool NextFromInput(void*, std::string& code) {
   return static_cast<bool>(std::getline(std::cin, code));
+}
+
+// The display commands answering a scan (empty when none came in time), and when
+// their first byte came.
+std::string ReceiveAnswer(DeviceLink& line, std::chrono::milliseconds wait,
+                          std::chrono::steady_clock::time_point& firstByte) {
+  std::string answer = line.Read(kReadChunk, static_cast<int>(wait.count()));
+  firstByte = std::chrono::steady_clock::now();
+  if (answer.empty()) return answer;
+  for (std::string more; !(more = line.Read(kReadChunk, kAnswerQuietMs)).empty();) answer += more;
+  return answer;
 }
 
 }  // namespace
 
 PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string>& arguments) {
   PriceTerminalOptions options;
+  std::string fault;  // drawn with the seed once every option is read
+  std::uint32_t seed = 1;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];
     if (name == "--help") {
       options.help = true;
       continue;
     }
-    const bool takesValue = name == "--service" || name == "--codes" || name == "--every";
+    const bool takesValue = name == "--service" || name == "--codes" || name == "--every" ||
+                            name == "--fault" || name == "--seed";
     if (!takesValue) return "unknown option '" + name + "'";
     if (i + 1 == arguments.size()) return name + " needs a value";
     const std::string& value = arguments[++i];
+    const std::string bad = "bad value '" + value + "' for " + name;
     if (name == "--service") {
       const auto address = spr_lan::ParseListenAddress(value);
-      if (!address || value.empty()) return "bad value '" + value + "' for --service";
+      if (!address || value.empty()) return bad;
       options.service = *address;
     } else if (name == "--codes") {
       for (std::string& code : SplitList(value)) {
         if (!code.empty()) options.codes.push_back(std::move(code));
       }
+    } else if (name == "--fault") {
+      if (!ParseLineFault(value, seed, kRandomFaultWithin)) return bad;
+      fault = value;
+    } else if (name == "--seed") {
+      if (!ReadNumber(value, seed)) return bad;
     } else {
       int milliseconds = -1;
-      const auto [end, error] =
-          std::from_chars(value.data(), value.data() + value.size(), milliseconds);
-      if (error != std::errc() || end != value.data() + value.size() || milliseconds < 0) {
-        return "bad value '" + value + "' for --every";
-      }
+      if (!ReadNumber(value, milliseconds) || milliseconds < 0) return bad;
       options.every = std::chrono::milliseconds(milliseconds);
     }
   }
+  if (!fault.empty()) options.fault = ParseLineFault(fault, seed, kRandomFaultWithin);
   return options;
 }
 
@@ -92,6 +119,10 @@ std::string PriceTerminalUsage(const std::string& programName) {
          "  --codes LIST         comma-separated codes to scan (default: one per line\n"
          "                       of standard input)\n"
          "  --every MS           pause between two scans of the list (default 1000)\n"
+         "  --fault KIND[@N]     drop, flip, cut (the rest of the code), stall (6 s) or\n"
+         "                       vanish (connection closed) at byte N of what the\n"
+         "                       terminal sends (from 0; random without @N)\n"
+         "  --seed N             draws the random byte and bit of --fault (default 1)\n"
          "  --help               show this text\n";
 }
 
@@ -104,37 +135,41 @@ std::vector<std::string> DisplayedLines(std::string_view commands) {
 }
 
 int PlayPriceTerminal(const spr_lan::ListenAddress& service, NextCode next, void* source,
-                      std::chrono::milliseconds every, std::chrono::milliseconds connectFor,
-                      const std::atomic<bool>& stop, std::FILE* out) {
-  spr_lan::TerminalLink link;
+                      const TerminalPlay& play, const std::atomic<bool>& stop, std::FILE* out) {
+  spr_lan::TerminalLink connection;
   std::string error;
-  if (!Connect(link, service, connectFor, stop, error)) {
+  if (!Connect(connection, service, play.connectFor, stop, error)) {
     std::fprintf(out, "terminal: cannot connect to %s:%u: %s\n", service.host.c_str(),
                  static_cast<unsigned>(service.port), error.c_str());
     return 1;
   }
+  TerminalDeviceLink plainLine(connection);
+  std::optional<FaultyLink> faultyLine;
+  if (play.fault) faultyLine.emplace(plainLine, *play.fault, [&connection] { connection.Close(); });
+  DeviceLink& line = faultyLine ? static_cast<DeviceLink&>(*faultyLine) : plainLine;
+
   int status = 0;
   std::string code;
   for (bool first = true; !stop && next(source, code); first = false) {
-    if (!first) std::this_thread::sleep_for(every);
+    if (!first) std::this_thread::sleep_for(play.every);
     const auto scanned = std::chrono::steady_clock::now();
-    if (!link.SendCode(code)) {
-      std::fprintf(out, "terminal: the service closed the connection\n");
+    if (!line.Write(code + "\r\n")) {
+      std::fprintf(out, "terminal: the connection is gone\n");
       return 1;
     }
-    const spr_lan::TerminalLink::Received answer = link.Receive(kLongestAnswer);
-    const auto took =
-        std::chrono::duration_cast<std::chrono::milliseconds>(answer.firstByte - scanned);
-    if (answer.bytes.empty()) {
+    auto firstByte = scanned;
+    const std::string answer = ReceiveAnswer(line, play.answerWait, firstByte);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(firstByte - scanned);
+    if (answer.empty()) {
       std::fprintf(out, "terminal: scanned %s, no answer\n", code.c_str());
       status = 1;
       continue;
     }
     std::string screen =
         "terminal: scanned " + code + ", answer after " + std::to_string(took.count()) + " ms\n";
-    const std::vector<std::string> lines = DisplayedLines(answer.bytes);
+    const std::vector<std::string> lines = DisplayedLines(answer);
     if (lines.empty()) screen += "  | (blank)\n";
-    for (const std::string& line : lines) screen += "  | " + line + "\n";
+    for (const std::string& shown : lines) screen += "  | " + shown + "\n";
     std::fputs(screen.c_str(), out);
     std::fflush(out);
   }
@@ -142,20 +177,21 @@ int PlayPriceTerminal(const spr_lan::ListenAddress& service, NextCode next, void
 }
 
 int PlayPriceTerminal(const spr_lan::ListenAddress& service, const std::vector<std::string>& codes,
-                      std::chrono::milliseconds every, std::chrono::milliseconds connectFor,
-                      const std::atomic<bool>& stop, std::FILE* out) {
+                      const TerminalPlay& play, const std::atomic<bool>& stop, std::FILE* out) {
   ListSource list{&codes};
-  return PlayPriceTerminal(service, &NextFromList, &list, every, connectFor, stop, out);
+  return PlayPriceTerminal(service, &NextFromList, &list, play, stop, out);
 }
 
 int RunPriceTerminal(const PriceTerminalOptions& options) {
   const std::atomic<bool> never{false};
   if (!options.codes.empty()) {
-    return PlayPriceTerminal(options.service, options.codes, options.every,
-                             std::chrono::milliseconds(0), never, stdout);
+    return PlayPriceTerminal(options.service, options.codes,
+                             {options.every, std::chrono::milliseconds(0), options.fault}, never,
+                             stdout);
   }
-  return PlayPriceTerminal(options.service, &NextFromInput, nullptr, std::chrono::milliseconds(0),
-                           std::chrono::milliseconds(0), never, stdout);
+  return PlayPriceTerminal(
+      options.service, &NextFromInput, nullptr,
+      {std::chrono::milliseconds(0), std::chrono::milliseconds(0), options.fault}, never, stdout);
 }
 
 }  // namespace zelvane::devsim

@@ -3,11 +3,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
+#include "line_fault.h"
 #include "listen_address.h"
 
 namespace zelvane::devsim {
@@ -19,6 +21,7 @@ struct PriceTerminalOptions {
   spr_lan::ListenAddress service{"127.0.0.1", 9101};
   std::vector<std::string> codes;  // empty: one code per line of standard input
   std::chrono::milliseconds every{1000};
+  std::optional<LineFault> fault;  // what goes wrong on the terminal's line, if anything
 };
 
 using PriceTerminalParseResult = std::variant<PriceTerminalOptions, std::string>;
@@ -33,17 +36,29 @@ std::vector<std::string> DisplayedLines(std::string_view commands);
 // Where the codes come from: the next one, or false when there are no more.
 using NextCode = bool (*)(void* source, std::string& code);
 
-// Connects (trying for up to `connectFor`), then scans every code that `next` gives,
-// printing the screen after each to `out`; returns the process status (0 when every
-// scan got an answer). `stop` ends it between scans.
+// The service answers within ten 500 ms waits of the host's answer and three of the
+// previous code; a terminal allows a little more.
+constexpr std::chrono::milliseconds kLongestAnswer{7000};
+
+// How a terminal plays: the pause between two scans, how long it keeps trying to
+// connect, what goes wrong on its line, if anything, and how long it waits for an
+// answer.
+struct TerminalPlay {
+  std::chrono::milliseconds every{0};
+  std::chrono::milliseconds connectFor{0};
+  std::optional<LineFault> fault;
+  std::chrono::milliseconds answerWait = kLongestAnswer;
+};
+
+// Connects, then scans every code that `next` gives, printing the screen after each to
+// `out`; returns the process status (0 when every scan got an answer). `stop` ends it
+// between scans.
 int PlayPriceTerminal(const spr_lan::ListenAddress& service, NextCode next, void* source,
-                      std::chrono::milliseconds every, std::chrono::milliseconds connectFor,
-                      const std::atomic<bool>& stop, std::FILE* out);
+                      const TerminalPlay& play, const std::atomic<bool>& stop, std::FILE* out);
 
 // The same for a list of codes.
 int PlayPriceTerminal(const spr_lan::ListenAddress& service, const std::vector<std::string>& codes,
-                      std::chrono::milliseconds every, std::chrono::milliseconds connectFor,
-                      const std::atomic<bool>& stop, std::FILE* out);
+                      const TerminalPlay& play, const std::atomic<bool>& stop, std::FILE* out);
 
 // The program's run: the codes of the options, or of standard input.
 int RunPriceTerminal(const PriceTerminalOptions& options);

@@ -51,8 +51,8 @@ SimulatedTerminal::~SimulatedTerminal() {
 }
 
 void SimulatedTerminal::Play() {
-  devsim::PlayPriceTerminal(*spr_lan::ParseListenAddress(m_address), m_codes, kBetweenScans,
-                            kWaitForService, m_stop, stdout);
+  devsim::PlayPriceTerminal(*spr_lan::ParseListenAddress(m_address), m_codes,
+                            {kBetweenScans, kWaitForService, std::nullopt}, m_stop, stdout);
 }
 
 }  // namespace zelvane::host
