@@ -48,6 +48,10 @@ bool NextFromList(void* source, std::string& code) {
   return true;
 }
 
+std::string BadValue(const std::string& option, const std::string& value) {
+  return std::string("bad value '").append(value).append("' for ").append(option);
+}
+
 template <class Number>
 bool ReadNumber(const std::string& text, Number& number) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
@@ -86,23 +90,22 @@ PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string
     if (!takesValue) return "unknown option '" + name + "'";
     if (i + 1 == arguments.size()) return name + " needs a value";
     const std::string& value = arguments[++i];
-    const std::string bad = "bad value '" + value + "' for " + name;
     if (name == "--service") {
       const auto address = spr_lan::ParseListenAddress(value);
-      if (!address || value.empty()) return bad;
+      if (!address || value.empty()) return BadValue(name, value);
       options.service = *address;
     } else if (name == "--codes") {
       for (std::string& code : SplitList(value)) {
         if (!code.empty()) options.codes.push_back(std::move(code));
       }
     } else if (name == "--fault") {
-      if (!ParseLineFault(value, seed, kRandomFaultWithin)) return bad;
+      if (!ParseLineFault(value, seed, kRandomFaultWithin)) return BadValue(name, value);
       fault = value;
     } else if (name == "--seed") {
-      if (!ReadNumber(value, seed)) return bad;
+      if (!ReadNumber(value, seed)) return BadValue(name, value);
     } else {
       int milliseconds = -1;
-      if (!ReadNumber(value, milliseconds) || milliseconds < 0) return bad;
+      if (!ReadNumber(value, milliseconds) || milliseconds < 0) return BadValue(name, value);
       options.every = std::chrono::milliseconds(milliseconds);
     }
   }
