@@ -1,10 +1,11 @@
 // Transfers from simulated devices whose line fails on purpose, at bytes drawn from a
-// seed, against the library's protocol classes. The rule: every reading the PC takes
-// is one the device sent, intact; a reading damaged on the line makes its exchange
-// fail. Protocols that check their frames hold it against every fault; those without
-// a check can only hold it against faults that damage no byte, and their other runs
-// are counted, not judged. ZELVANE_FAULTED_RUNS sets the runs per family (default 5,
-// one of each fault); the tally is printed.
+// seed, against the library's protocol classes and the price-checker service. The
+// rule: every reading the PC takes is one the device sent, intact (a reading damaged
+// on the line makes its exchange fail), and a transfer that says it succeeded took
+// every reading sent, once. Protocols that check their frames hold it against every
+// fault; those without a check can only hold it against faults that damage no byte,
+// and their other runs are counted, not judged. ZELVANE_FAULTED_RUNS sets the runs per
+// device (default 5, one of each fault); the tally is printed.
 #include <gtest/gtest.h>
 
 #include <chrono>
