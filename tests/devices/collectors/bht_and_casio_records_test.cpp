@@ -31,7 +31,8 @@ TEST(BhtBlocks, CheckByteIsTheExclusiveOrAfterTheLeadingControl) {
 
 TEST(BhtBlocks, HeaderGivesTheWholeCountOfA25ByteBlock) {
   const auto header = [](const std::string& count, int padding = 0) {
-    return "\x01" + std::string(12, 'h') + count + std::string(6 + padding, 'x') + "\x03";
+    // A digit right after the count must not be read as part of it.
+    return "\x01" + std::string(12, 'h') + count + "7" + std::string(5 + padding, 'x') + "\x03";
   };
   const struct {
     std::string block;
@@ -55,6 +56,10 @@ TEST(BhtBlocks, RecordTakesTheTrimmedCodeAndQuantityOfA23ByteBlock) {
     std::string record;
   } cases[] = {
       {"\x02  12345678901234  1.5\x03", "1234567890123|1.500000"},
+      {"\x02"
+       "ABC             "
+       "12345\x03",
+       "ABC|12345.000000"},
       {"\x02"
        "ABC             "
        "  12 \x03",
