@@ -109,6 +109,8 @@ TEST(CasioRecords, RecordIsCountBytesEndingInCrSplitAtTheFirstColon) {
       {":ABC:12.5\r", 10, "ABC|12.500000"},
       {"A:1\r", 4, "A|1.000000"},
       {"ABC:\r", 5, "refused"},
+      {":A:\r", 4, "refused"},
+      {"::7\r", 4, "|7.000000"},
       {"ABC\r", 4, "refused"},
       {":ABC:12.5\r", 9, "refused"},
       {":ABC:12.5x", 10, "refused"},

@@ -37,6 +37,7 @@ std::string CodeOf(const std::string& grams) {
 TEST(RadwagWeightCode, ThreeDecimalWeightBecomesGrams) {
   EXPECT_EQ(Radwag("S  12.345 kg  "), CodeOf("12345"));
   EXPECT_EQ(Radwag("S   1.234 kg  "), CodeOf("01234"));
+  EXPECT_EQ(Radwag("S  19.990 kg  "), CodeOf("19990"));
 }
 
 TEST(RadwagWeightCode, SpaceBetweenDigitsLeavesItsPlaceAtZero) {
