@@ -163,9 +163,15 @@ TEST(CipherLabFrames, CheckValuesAreReportedAsTheOriginalSoftwareReadThem) {
   EXPECT_TRUE(verdict.hasCheckValues);
   EXPECT_EQ(verdict.receivedCheck, 0x1234u);
   EXPECT_EQ(verdict.ownCheck, 0x11Cu);
+  EXPECT_STREQ(record.name, "N");
   EXPECT_STREQ(record.code, "C");
   EXPECT_FALSE(ParseFrame(Bytes("\x02N\r"), RecordLayout::kFull, CheckValue::kAccepted, record)
                    .hasCheckValues);
+  // The shortest frame: a sequence byte, a one-byte short record, the check, CR.
+  EXPECT_TRUE(ParseFrame(Bytes(std::string("\x02X\x00\x5A\r", 5)), RecordLayout::kShort,
+                         CheckValue::kVerified, record)
+                  .accepted);
+  EXPECT_STREQ(record.code, "X");
 }
 
 TEST(CipherLabFrames, LoadFrameIsTextSumHighByteFirstAndCr) {
