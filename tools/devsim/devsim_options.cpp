@@ -1,18 +1,16 @@
 #include "devsim_options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <type_traits>
 #include <utility>
 #include <variant>
 
 #include "comma_list.h"
+#include "option_values.h"
 #include "overloaded.h"
 
 namespace zelvane::devsim {
@@ -43,8 +41,7 @@ const DeviceRow kDevices[] = {
 struct ParseState {
   DevsimOptions options;
   bool cued = false;  // the demo steps have been replaced by the command line's
-  std::string fault;  // as given, drawn with the seed once every option is read
-  std::uint32_t seed = 1;
+  FaultOptions fault;
 };
 
 // A fault without its byte strikes somewhere in the device's first bytes.
@@ -75,17 +72,6 @@ auto& CuedSteps(ParseState& state) {
   if (!state.cued) steps.clear();
   state.cued = true;
   return steps;
-}
-
-template <typename Number>
-std::optional<Number> ParseNumber(std::string_view text, Number lowest, Number highest) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < lowest ||
-      value > highest) {
-    return std::nullopt;
-  }
-  return value;
 }
 
 std::optional<std::size_t> ParseLength(std::string_view text) {
@@ -264,14 +250,11 @@ bool SetPort(ParseState& state, std::string_view value) {
 }
 
 bool SetFault(ParseState& state, std::string_view value) {
-  state.fault = value;
-  return ParseLineFault(value, state.seed, kRandomFaultWithin).has_value();
+  return state.fault.SetFault(value);
 }
 
 bool SetSeed(ParseState& state, std::string_view value) {
-  const auto seed = ParseNumber<std::uint32_t>(value, 0, UINT32_MAX);
-  if (seed) state.seed = *seed;
-  return seed.has_value();
+  return state.fault.SetSeed(value);
 }
 
 bool SetHelp(ParseState& state, std::string_view) {
@@ -433,12 +416,10 @@ DevsimParseResult ParseDevsimOptions(const std::vector<std::string>& arguments) 
       value = arguments[i];
     }
     if (!option->apply(state, value)) {
-      return "bad value '" + std::string(value) + "' for " + name;
+      return BadOptionValue(name, value);
     }
   }
-  if (!state.fault.empty()) {
-    state.options.fault = ParseLineFault(state.fault, state.seed, kRandomFaultWithin);
-  }
+  state.options.fault = state.fault.Drawn(kRandomFaultWithin);
   return state.options;
 }
 

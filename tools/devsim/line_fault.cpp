@@ -1,9 +1,12 @@
 #include "line_fault.h"
 
 #include <charconv>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <thread>
+
+#include "option_values.h"
 
 namespace zelvane::devsim {
 namespace {
@@ -47,6 +50,23 @@ std::optional<LineFault> ParseLineFault(std::string_view text, std::uint32_t see
       std::from_chars(number.data(), number.data() + number.size(), fault.atByte);
   if (error != std::errc() || end != number.data() + number.size()) return std::nullopt;
   return fault;
+}
+
+bool FaultOptions::SetFault(std::string_view text) {
+  if (!ParseLineFault(text, m_seed, 1)) return false;
+  m_fault = text;
+  return true;
+}
+
+bool FaultOptions::SetSeed(std::string_view text) {
+  const std::optional<std::uint32_t> seed = ParseNumber<std::uint32_t>(text, 0, UINT32_MAX);
+  if (seed) m_seed = *seed;
+  return seed.has_value();
+}
+
+std::optional<LineFault> FaultOptions::Drawn(std::size_t within) const {
+  if (m_fault.empty()) return std::nullopt;
+  return ParseLineFault(m_fault, m_seed, within);
 }
 
 bool FaultyLink::Write(std::string_view bytes) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "device_link.h"
@@ -33,6 +34,22 @@ struct LineFault {
 // first `within` bytes.
 std::optional<LineFault> ParseLineFault(std::string_view text, std::uint32_t seed,
                                         std::size_t within);
+
+// The --fault and --seed options of a simulator: the fault is drawn with the seed once
+// every option is read, whichever comes first.
+class FaultOptions {
+ public:
+  // False for a form that ParseLineFault refuses.
+  bool SetFault(std::string_view text);
+  // False for anything but a whole unsigned 32-bit number.
+  bool SetSeed(std::string_view text);
+  // The fault given, drawn among the first `within` bytes when it names none.
+  std::optional<LineFault> Drawn(std::size_t within) const;
+
+ private:
+  std::string m_fault;
+  std::uint32_t m_seed = 1;
+};
 
 // A link that lets its fault strike the device's output as it passes through.
 // `vanish` closes the line for good (the pseudo-terminal pair).

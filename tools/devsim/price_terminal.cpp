@@ -1,6 +1,6 @@
 #include "price_terminal.h"
 
-#include <charconv>
+#include <climits>
 #include <iostream>
 #include <thread>
 
@@ -10,6 +10,7 @@
 #include "comma_list.h"
 #include "cp1250_text.h"
 #include "line_fault.h"
+#include "option_values.h"
 #include "terminal_device_link.h"
 #include "terminal_link.h"
 
@@ -48,16 +49,6 @@ bool NextFromList(void* source, std::string& code) {
   return true;
 }
 
-std::string BadValue(const std::string& option, const std::string& value) {
-  return std::string("bad value '").append(value).append("' for ").append(option);
-}
-
-template <class Number>
-bool ReadNumber(const std::string& text, Number& number) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  return error == std::errc() && end == text.data() + text.size();
-}
-
 bool NextFromInput(void*, std::string& code) {
   return static_cast<bool>(std::getline(std::cin, code));
 }
@@ -77,8 +68,7 @@ std::string ReceiveAnswer(DeviceLink& line, std::chrono::milliseconds wait,
 
 PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string>& arguments) {
   PriceTerminalOptions options;
-  std::string fault;  // drawn with the seed once every option is read
-  std::uint32_t seed = 1;
+  FaultOptions fault;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];
     if (name == "--help") {
@@ -92,24 +82,23 @@ PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string
     const std::string& value = arguments[++i];
     if (name == "--service") {
       const auto address = spr_lan::ParseListenAddress(value);
-      if (!address || value.empty()) return BadValue(name, value);
+      if (!address || value.empty()) return BadOptionValue(name, value);
       options.service = *address;
     } else if (name == "--codes") {
       for (std::string& code : SplitList(value)) {
         if (!code.empty()) options.codes.push_back(std::move(code));
       }
     } else if (name == "--fault") {
-      if (!ParseLineFault(value, seed, kRandomFaultWithin)) return BadValue(name, value);
-      fault = value;
+      if (!fault.SetFault(value)) return BadOptionValue(name, value);
     } else if (name == "--seed") {
-      if (!ReadNumber(value, seed)) return BadValue(name, value);
+      if (!fault.SetSeed(value)) return BadOptionValue(name, value);
     } else {
-      int milliseconds = -1;
-      if (!ReadNumber(value, milliseconds) || milliseconds < 0) return BadValue(name, value);
-      options.every = std::chrono::milliseconds(milliseconds);
+      const std::optional<int> milliseconds = ParseNumber<int>(value, 0, INT_MAX);
+      if (!milliseconds) return BadOptionValue(name, value);
+      options.every = std::chrono::milliseconds(*milliseconds);
     }
   }
-  if (!fault.empty()) options.fault = ParseLineFault(fault, seed, kRandomFaultWithin);
+  options.fault = fault.Drawn(kRandomFaultWithin);
   return options;
 }
 
