@@ -67,6 +67,16 @@ for program in ExampleHost ZelvaneTest; do
 done
 "$pascal/ZelvaneTest" "$pascal/ExampleHost"
 
+echo "-- C#"
+dotnet=$work/dotnet
+mkdir -p "$dotnet"
+cp "$root/bindings/dotnet/Zelvane.Net.dll.config" "$dotnet/"
+mcs -nologo -unsafe -target:library -out:"$dotnet/Zelvane.Net.dll" "$root/bindings/dotnet/Zelvane.cs"
+for program in ExampleHost ZelvaneTest; do
+  mcs -nologo -r:"$dotnet/Zelvane.Net.dll" -out:"$dotnet/$program.exe" "$root/bindings/dotnet/$program.cs"
+done
+mono "$dotnet/ZelvaneTest.exe" "$dotnet/ExampleHost.exe"
+
 echo "-- Python"
 python=/usr/bin/python3
 # Debian's pip refuses to install into the system; a venv that sees Debian's
