@@ -53,7 +53,9 @@ const OptionSpec kOptions[] = {
        options.prices = std::string(value);
        return !value.empty();
      }},
-    {"--read-csv", "FILE", "read a collector's records into FILE (code,name,quantity,price)",
+    {"--read-csv", "FILE",
+     "read a collector's records into FILE (code,name,quantity,price); -: show them\n"
+     "                    with the progress notices",
      [](HostOptions& options, std::string_view value) {
        options.readCsv = std::string(value);
        return !value.empty();
