@@ -41,6 +41,8 @@ stage "clang-tidy"
 git -C "$root" ls-files -- 'src/*.cpp' 'tools/*.cpp' 'ondrell/*.cpp' 'spr_lan/*.cpp' | grep -vE '(/win32/|_win32\.cpp$)' |
   (cd "$root" && xargs -P "$jobs" -n 8 clang-tidy -p "$out/linux" --quiet 2>/dev/null)
 "$root/scripts/check-install.sh" "$out/linux"
+"$root/scripts/check-bindings.sh" "$out/linux"
+"$root/scripts/check-packages.sh" "$out/linux"
 
 stage "Linux, AddressSanitizer and UndefinedBehaviorSanitizer"
 configure_and_build asan -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=address
@@ -93,4 +95,5 @@ else
 fi
 check_host windows32
 wineserver -k || true
+"$root/scripts/package-windows.sh" "$out/windows32" "$out/windows64"
 stage "all tests passed"
