@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libbench
           clang clang-format clang-tidy libclang-rt-14-dev socat locales
           g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine32:i386 wine64
-          cups cups-client libcups2-dev
+          cups cups-client libcups2-dev libcups2:i386
           dpkg-dev zip unzip
           fpc mono-mcs mono-runtime libmono-i18n-west4.0-cil python3-pytest python3-setuptools python3-venv)
 
@@ -25,9 +25,11 @@ done
 if ((${#missing[@]})) || [[ ${updated:-yes} == no ]]; then
   echo "installing: ${missing[*]:-(architecture i386 only)}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  # Another installation may hold the package database for a while: wait for it.
+  apt=(apt-get -o DPkg::Lock::Timeout=600)
+  "${apt[@]}" update -qq
   if ((${#missing[@]})); then
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 fi
 

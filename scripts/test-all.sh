@@ -1,16 +1,33 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every target (Linux with its sanitizer builds, and
-# 64-bit and 32-bit Windows, run under Wine) and runs every test. Where the kernel
-# cannot run 32-bit programs, Wine's 32-bit loader runs through qemu-user emulation,
-# which is too slow for the whole suite: the 32-bit DLL then gets the checks that
-# prove it loads, exports, opens ports and delivers readings, and the whole suite
-# runs on the 64-bit build.
+# 64-bit and 32-bit Windows, run under Wine) and runs every test.
+#
+#   test-all.sh [linux|asan|tsan|fuzz|win64|win32|all]...      (default: all)
+#
+# Stages run in this order whatever the order of the names; each may run alone (the
+# Windows stages build the Linux device simulator they need). Where the kernel cannot
+# run 32-bit programs, Wine's 32-bit loader runs through qemu-user emulation, which is
+# too slow for the whole suite: the 32-bit DLL then gets the checks that prove it
+# loads, exports, opens ports and delivers readings, and the whole suite runs on the
+# 64-bit build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+order=(linux asan tsan fuzz win64 win32)
+
+declare -A wanted=()
+for name in "${@:-all}"; do
+  case $name in
+    all) for stage in "${order[@]}"; do wanted[$stage]=1; done ;;
+    linux | asan | tsan | fuzz | win64 | win32) wanted[$name]=1 ;;
+    *) echo "usage: $0 [${order[*]// /|}|all]..." >&2; exit 2 ;;
+  esac
+done
+
 "$root/scripts/setup.sh"
 
 jobs=$(nproc)
 out=$root/build
+timings=()
 
 configure_and_build() {
   local name=$1
@@ -19,81 +36,156 @@ configure_and_build() {
   cmake --build "$out/$name" -j "$jobs"
 }
 
-# Each stage's heading says when it began, so that the log shows what took how long.
-stage() {
-  echo "== $1 (at $((SECONDS / 60)) min $((SECONDS % 60)) s)"
-}
-
 run_tests() {
   local name=$1
   shift
   ctest --test-dir "$out/$name" --output-on-failure -j "$jobs" "$@"
 }
 
-stage "formatting"
-git -C "$root" ls-files -- '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run --Werror)
+# Each step's heading says when it began, and the end of the run lists what took how
+# long.
+step_began=$SECONDS
+step_name=
+step() {
+  end_step
+  step_name=$1
+  step_began=$SECONDS
+  echo "== $1 (at $((SECONDS / 60)) min $((SECONDS % 60)) s)"
+}
+end_step() {
+  [[ -n $step_name ]] || return 0
+  local took=$((SECONDS - step_began))
+  timings+=("$(printf '%4d min %2d s  %s' $((took / 60)) $((took % 60)) "$step_name")")
+  step_name=
+}
 
-stage "Linux"
-configure_and_build linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
-  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
-run_tests linux
-stage "clang-tidy"
-git -C "$root" ls-files -- 'src/*.cpp' 'tools/*.cpp' 'ondrell/*.cpp' 'spr_lan/*.cpp' | grep -vE '(/win32/|_win32\.cpp$)' |
-  (cd "$root" && xargs -P "$jobs" -n 8 clang-tidy -p "$out/linux" --quiet 2>/dev/null)
-"$root/scripts/check-install.sh" "$out/linux"
-"$root/scripts/check-bindings.sh" "$out/linux"
-"$root/scripts/check-packages.sh" "$out/linux"
+# clang-tidy on the library's and tools' sources, each file's diagnostics kept in a log
+# of its own and shown when the file fails.
+tidy() {
+  local logs=$out/linux/clang-tidy
+  rm -rf "$logs"
+  mkdir -p "$logs"
+  git -C "$root" ls-files -- 'src/*.cpp' 'tools/*.cpp' 'ondrell/*.cpp' 'spr_lan/*.cpp' |
+    grep -vE '(/win32/|_win32\.cpp$)' |
+    (cd "$root" && xargs -P "$jobs" -I{} sh -c \
+      'clang-tidy -p "$1" --quiet "$2" >"$3/$(echo "$2" | tr / _).log" 2>&1 || echo "$2" >>"$3/failed"' \
+      _ "$out/linux" {} "$logs")
+  if [[ -s $logs/failed ]]; then
+    while read -r file; do
+      echo "-- clang-tidy: $file"
+      cat "$logs/$(echo "$file" | tr / _).log"
+    done <"$logs/failed"
+    return 1
+  fi
+}
 
-stage "Linux, AddressSanitizer and UndefinedBehaviorSanitizer"
-configure_and_build asan -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=address
-run_tests asan
+linux_stage() {
+  step "formatting"
+  git -C "$root" ls-files -- '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run --Werror)
+  step "Linux: build"
+  configure_and_build linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
+    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+  step "Linux: tests"
+  run_tests linux
+  step "clang-tidy"
+  tidy
+  step "installation"
+  "$root/scripts/check-install.sh" "$out/linux"
+  step "bindings"
+  "$root/scripts/check-bindings.sh" "$out/linux"
+  step "Debian package"
+  "$root/scripts/check-packages.sh" "$out/linux"
+}
 
-stage "Linux, ThreadSanitizer"
-configure_and_build tsan -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=thread
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests tsan
+asan_stage() {
+  step "Linux, AddressSanitizer and UndefinedBehaviorSanitizer"
+  configure_and_build asan -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=address
+  run_tests asan
+}
+
+tsan_stage() {
+  step "Linux, ThreadSanitizer"
+  configure_and_build tsan -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=thread
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests tsan
+}
 
 # Every parser's fuzz target runs a few seconds on its seeds, so that an input that
 # once crashed (kept among the seeds) fails the run if its fault comes back.
-stage "Fuzz targets"
-CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZELVANE_SANITIZE=address -DZELVANE_BUILD_FUZZERS=ON -DZELVANE_BUILD_TESTS=OFF \
-  -DZELVANE_WERROR=ON >/dev/null
-cmake --build "$out/fuzz" -j "$jobs" --target fuzzers
-"$root/scripts/run-fuzzers.sh" "$out/fuzz" 6
+fuzz_stage() {
+  step "Fuzz targets"
+  CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DZELVANE_SANITIZE=address -DZELVANE_BUILD_FUZZERS=ON -DZELVANE_BUILD_TESTS=OFF \
+    -DZELVANE_WERROR=ON >/dev/null
+  cmake --build "$out/fuzz" -j "$jobs" --target fuzzers
+  "$root/scripts/run-fuzzers.sh" "$out/fuzz" 6
+}
+
+# The Windows checks drive the DLLs with devices that the Linux simulator plays.
+devsim=$out/linux/bin/zelvane-devsim
+need_devsim() {
+  [[ -x $devsim && ${wanted[linux]:-} ]] && return 0
+  cmake -S "$root" -B "$out/linux" -G Ninja -DZELVANE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    >/dev/null
+  cmake --build "$out/linux" -j "$jobs" --target zelvane-devsim
+}
 
 # Both Windows builds run in one Wine prefix, made by the 64-bit loader, which needs
 # nothing of the kernel's 32-bit support.
-export WINEPREFIX=${WINEPREFIX:-$out/wineprefix} WINEDEBUG=-all
 wine64=/usr/lib/wine/wine64
-if [[ ! -f $WINEPREFIX/system.reg ]]; then
-  WINELOADER=$wine64 "$wine64" wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
-check_host() {
-  "$root/scripts/check-windows-host.sh" "$out/$1/bin" "$out/linux/bin/zelvane-devsim"
+need_wine_prefix() {
+  export WINEPREFIX=${WINEPREFIX:-$out/wineprefix} WINEDEBUG=-all
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    WINELOADER=$wine64 "$wine64" wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
 }
 
-stage "Windows (64-bit, under wine64)"
-configure_and_build windows64 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
-run_tests windows64
-ZELVANE_WINE=$wine64 check_host windows64
-wineserver -k || true
+check_host() {
+  "$root/scripts/check-windows-host.sh" "$out/$1/bin" "$devsim"
+}
 
-stage "Windows (32-bit, the product)"
-configure_and_build windows32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake"
-mode=$("$root/scripts/enable-32bit-programs.sh")
-echo "32-bit Windows: $mode"
-if [[ $mode == native ]]; then
-  run_tests windows32
-else
-  # Every Wine process takes about a minute to start here: the DLL's exports and
-  # imports, the register guard of its calling convention, a host that loads it by
-  # name, and a scanner and a scale on COM ports.
-  run_tests windows32 -R '^(test_dll_exports|test_jobs|test_windows_loader)$'
-fi
-check_host windows32
-wineserver -k || true
-"$root/scripts/package-windows.sh" "$out/windows32" "$out/windows64"
-stage "all tests passed"
+win64_stage() {
+  step "Windows (64-bit, under wine64)"
+  need_devsim
+  need_wine_prefix
+  configure_and_build windows64 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+  run_tests windows64
+  ZELVANE_WINE=$wine64 check_host windows64
+  wineserver -k || true
+}
+
+win32_stage() {
+  step "Windows (32-bit, the product)"
+  need_devsim
+  need_wine_prefix
+  configure_and_build windows32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANE_BUILD_BENCHMARKS=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake"
+  local mode
+  mode=$("$root/scripts/enable-32bit-programs.sh")
+  echo "32-bit Windows: $mode"
+  if [[ $mode == native ]]; then
+    run_tests windows32
+  else
+    # Every Wine process takes about a minute to start here: the DLL's exports and
+    # imports, the register guard of its calling convention, a host that loads it by
+    # name, and a scanner and a scale on COM ports.
+    run_tests windows32 -R '^(test_dll_exports|test_jobs|test_windows_loader)$'
+    echo "32-bit Windows is emulated here: the Wine printing check ran on the 64-bit build alone"
+  fi
+  check_host windows32
+  wineserver -k || true
+  # The ZIP holds both Windows builds.
+  if [[ -f $out/windows64/bin/Zelvane.dll ]]; then
+    step "Windows ZIP"
+    "$root/scripts/package-windows.sh" "$out/windows32" "$out/windows64"
+  fi
+}
+
+for stage in "${order[@]}"; do
+  if [[ ${wanted[$stage]:-} ]]; then "${stage}_stage"; fi
+done
+end_step
+echo "== time per step"
+printf '%s\n' "${timings[@]}"
+echo "== all tests passed (${SECONDS} s)"

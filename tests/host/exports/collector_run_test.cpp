@@ -112,12 +112,6 @@ class CollectorRun : public testing::DeviceRun {
     g_otherBytesZero = true;
   }
 
-  void TearDown() override {
-    ScanerBreakJob();
-    events.WaitForNotice(11, 3s, m_runs);
-    DeviceRun::TearDown();
-  }
-
   RunRequest Request(int32_t deviceCode) const {
     RunRequest request{};
     request.device = deviceCode;
@@ -129,9 +123,8 @@ class CollectorRun : public testing::DeviceRun {
   int32_t Collect(int32_t deviceCode, int32_t mode, RecordCallback onRecord,
                   HostLineRecord* records = nullptr, int32_t count = 0) {
     const RunRequest request = Request(deviceCode);
-    const int32_t started = ZelvaneRunCollector(&request, mode, onRecord, records, count);
-    if (started == 1) ++m_runs;
-    return started;
+    return runs.Count(
+        [&] { return ZelvaneRunCollector(&request, mode, onRecord, records, count); });
   }
 
   // Plays the terminal's script against a run in `mode` until the run closed; the
@@ -143,7 +136,7 @@ class CollectorRun : public testing::DeviceRun {
     // is open, whose open drops what came before.
     EXPECT_EQ(Collect(deviceCode, mode, &OnRecord, records, count), 1);
     ScriptedResponder terminal(device, script);
-    EXPECT_TRUE(events.WaitForNotice(11, limit, m_runs));
+    EXPECT_TRUE(runs.WaitForEnds(limit));
     EXPECT_TRUE(terminal.WaitForSteps(script.size(), 2000)) << terminal.Received();
     EXPECT_TRUE(terminal.Mismatches().empty()) << terminal.Mismatches().front();
     // What the library sent after the last step (the end marker) may still be on its way.
@@ -164,10 +157,6 @@ class CollectorRun : public testing::DeviceRun {
   }
 
   std::string received;
-
- private:
-  // Runs started in this test; each ends with notice 11.
-  std::size_t m_runs = 0;
 };
 
 TEST_F(CollectorRun, ReadDeliversEveryRecordOnceAndIntact) {
@@ -328,7 +317,7 @@ TEST_F(CollectorRun, VanishedTerminalEndsTheDownloadAtOnceKeepingWhatCame) {
   }
   const auto start = std::chrono::steady_clock::now();
   device.Disappear();
-  EXPECT_TRUE(events.WaitForNotice(11, 3s));
+  EXPECT_TRUE(runs.WaitForEnds(3s));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
   EXPECT_EQ(Lines(), (std::vector<Line>{{"5907", "Ser", 2.0, 0.0}}));
   const Notices notices = events.Notices();
@@ -346,7 +335,7 @@ TEST_F(CollectorRun, ScaleReadsOneWeighingInModeTwo) {
     held.Release();
   });
   ASSERT_EQ(Collect(kRadwag, kRead, &OnRecord), 1);
-  EXPECT_TRUE(events.WaitForNotice(11, 5s));
+  EXPECT_TRUE(runs.WaitForEnds(5s));
   EXPECT_EQ(Lines(), (std::vector<Line>{{"", "", 12.5, 0.0}}));
   EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 2, 4, 9, 5, 10, 11}));
 }
@@ -608,14 +597,15 @@ TEST_F(TerminalLedRun, TerminalsThatTakeNothingAreNeverWrittenTo) {
 }
 
 TEST_F(TerminalLedRun, BreakEndsTheWaitForASilentTerminalAtOnce) {
-  std::size_t runs = 0;
   for (const int32_t code : {kBht, kCasio}) {
+    const std::size_t before = events.NoticeCount();
     ASSERT_EQ(Collect(code, kRead, &OnRecord), 1) << code;
-    std::this_thread::sleep_for(300ms);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ScanerBreakJob(), 0);
-    EXPECT_TRUE(events.WaitForNotice(11, 3s, ++runs)) << code;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << code;
+    // Notice 4 comes right before the job waits for the terminal's first byte.
+    ASSERT_TRUE(events.WaitForNotice(4, 3s, 1, before)) << code;
+    std::this_thread::sleep_for(100ms);
+    const long long took = runs.BreakAndWait(testing::kRunEndLimit);
+    ASSERT_GE(took, 0) << code;
+    EXPECT_LT(took, 1000) << code;
     EXPECT_EQ(events.Notices()[events.Notices().size() - 2].code, 7) << code;
     if (!kForwarding) {
       EXPECT_EQ(ScanerError(), -7) << code;

@@ -15,7 +15,9 @@
 namespace zelvane::testing {
 
 // A device played on a pseudo-terminal and a created service; every run it started is
-// broken and waited for at the end, and no message box may have been shown.
+// broken and waited for at the end (the test fails when one does not end), so that no
+// test begins while a run of an earlier one still sends notices. No message box may
+// have been shown.
 class DeviceRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -26,8 +28,9 @@ class DeviceRun : public ::testing::Test {
   }
 
   void TearDown() override {
-    ScanerBreakJob();
-    if (m_started) events.WaitForNotice(11, std::chrono::seconds(3));
+    if (runs.AnyPending()) {
+      EXPECT_GE(runs.BreakAndWait(kRunEndLimit), 0) << "a run of this test did not end";
+    }
     ScanerDelete();
     EXPECT_EQ(events.Messages(), std::vector<std::string>{}) << "no message box is expected";
   }
@@ -36,27 +39,20 @@ class DeviceRun : public ::testing::Test {
     RunRequest request{};
     request.device = deviceCode;
     request.port = port;
-    const int32_t started = ScanerRun(&request, &HostEvents::OnCode);
-    m_started = m_started || started == 1;
-    return started;
+    return runs.Count([&] { return ScanerRun(&request, &HostEvents::OnCode); });
   }
 
   // Breaks the run and waits for its close notice; the milliseconds that took.
   long long BreakAndWait() {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ScanerBreakJob(), 0);
-    EXPECT_TRUE(events.WaitForNotice(11, std::chrono::seconds(3)));
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
+    const long long took = runs.BreakAndWait(kRunEndLimit);
+    EXPECT_GE(took, 0) << "the run did not end";
+    return took;
   }
 
   MessageRecorder messages;
   PtyDevice device;
   HostEvents events;
-
- private:
-  bool m_started = false;
+  StartedRuns runs{events};
 };
 
 }  // namespace zelvane::testing

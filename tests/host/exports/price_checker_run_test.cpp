@@ -68,8 +68,9 @@ class PriceCheckerRun : public ::testing::Test {
   }
 
   void TearDown() override {
-    ScanerBreakJob();
-    if (m_runs > 0) events.WaitForNotice(11, 3s, m_runs);
+    if (runs.AnyPending()) {
+      EXPECT_GE(runs.BreakAndWait(testing::kRunEndLimit), 0) << "a run of this test did not end";
+    }
     ScanerDelete();
     EXPECT_EQ(events.Messages(), std::vector<std::string>{}) << "no message box is expected";
   }
@@ -77,15 +78,10 @@ class PriceCheckerRun : public ::testing::Test {
   int32_t Start() {
     RunRequest request{};
     request.device = kPriceChecker;
-    const int32_t started = ScanerRun(&request, &AnswerFromPriceList);
-    m_runs += started == 1 ? 1 : 0;
-    return started;
+    return runs.Count([&] { return ScanerRun(&request, &AnswerFromPriceList); });
   }
 
-  void BreakAndWait() {
-    ScanerBreakJob();
-    ASSERT_TRUE(events.WaitForNotice(11, 3s, m_runs));
-  }
+  void BreakAndWait() { ASSERT_GE(runs.BreakAndWait(testing::kRunEndLimit), 0); }
 
   spr_lan::TerminalLink Terminal() {
     spr_lan::TerminalLink link;
@@ -101,10 +97,8 @@ class PriceCheckerRun : public ::testing::Test {
   }
 
   HostEvents events;
+  testing::StartedRuns runs{events};
   std::uint16_t port = 0;
-
- private:
-  int m_runs = 0;
 };
 
 TEST_F(PriceCheckerRun, TerminalShowsTheHostsAnswers) {
