@@ -15,9 +15,9 @@ mkdir -p "$stage/include" "$stage/docs"
 for pair in "x86:$1" "x64:$2"; do
   arch=${pair%%:*}
   installed=$stage/installed-$arch
-  cmake --install "${pair#*:}" --prefix "$installed" >/dev/null
+  cmake --install "${pair#*:}" --prefix "$installed" --strip >/dev/null
   mkdir "$stage/$arch"
-  cp "$installed"/bin/*.dll "$installed"/bin/*.exe "$installed/lib/libzelvane.dll.a" \
+  cp "$installed"/bin/*.dll "$installed"/bin/*.exe "$installed"/lib/lib[Zz]elvane.dll.a \
     "$installed/lib/Zelvane.def" "$stage/$arch/"
   rm -rf "$installed"
 done
