@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string_view>
 
-#include "buffers/chr_arr.h"
 #include "cp1250_text.h"
 #include "devices/control_characters.h"
 #include "serial/veduvezid.h"
@@ -41,11 +40,6 @@ constexpr double kLookEverySeconds = 0.02;
 constexpr std::string_view kWeightRequest = "D\r\n";
 constexpr std::size_t kShownBytes = 16;
 
-std::string Text(const CChrArr& bytes) {
-  return {reinterpret_cast<const char*>(bytes.GetData()),
-          static_cast<std::size_t>(bytes.GetSize())};
-}
-
 std::string Hex(std::string_view bytes) {
   std::string shown;
   char byte[4];
@@ -65,11 +59,7 @@ class ProbeLine {
   int Open() { return m_serial.OpenPort(m_port, 1024, 1024, m_baud, 8, 'N', 1); }
   ~ProbeLine() { m_serial.ClosePort(m_port, 1); }
 
-  void Send(std::string_view bytes) {
-    CChrArr data;
-    for (const char c : bytes) data += static_cast<std::uint8_t>(c);
-    m_serial.Send(m_port, data, kAnswerSeconds);
-  }
+  void Send(std::string_view bytes) { m_serial.Send(m_port, AsBytes(bytes), kAnswerSeconds); }
 
   // Receives for `seconds`, until a device's frames show up or `done` holds for what
   // came after position `since`.
@@ -78,7 +68,7 @@ class ProbeLine {
     const auto end = Clock::now() + std::chrono::seconds(seconds);
     while (Clock::now() < end) {
       m_serial.Pause(kLookEverySeconds);
-      m_heard += Text(m_serial.Receive(m_port, 0, 0));
+      m_heard += AsText(m_serial.Receive(m_port, 0, 0));
       if (std::optional<ProbeFinding> found = SpotFrames(m_heard, m_baud, false)) return found;
       if (done != nullptr && done(std::string_view(m_heard).substr(since))) break;
     }

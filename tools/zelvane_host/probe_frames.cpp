@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "buffers/chr_arr.h"
 #include "devices/collectors/cipherlab_frames.h"
 #include "devices/control_characters.h"
 #include "devices/scales/cas_frames.h"
@@ -19,17 +18,6 @@ constexpr int kCasioSpeed = 19200;
 constexpr std::string_view kCasioCall = "?\x03";
 constexpr std::size_t kRadwagLineLength = 14;
 constexpr std::size_t kFawagLineLength = 8;
-
-CChrArr Bytes(std::string_view text) {
-  CChrArr bytes;
-  for (const char c : text) bytes += static_cast<std::uint8_t>(c);
-  return bytes;
-}
-
-std::string Text(const CChrArr& bytes) {
-  return {reinterpret_cast<const char*>(bytes.GetData()),
-          static_cast<std::size_t>(bytes.GetSize())};
-}
 
 std::string Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -53,17 +41,17 @@ std::optional<ProbeFinding> ScaleLine(std::string_view text) {
   if (!CarriesWeight(text)) return std::nullopt;
   const bool radwag = text.size() == kRadwagLineLength;
   if (!radwag && text.size() != kFawagLineLength) return std::nullopt;
-  const CChrArr line = Bytes(text);
+  const CChrArr line = AsBytes(text);
   const std::optional<CChrArr> code = radwag ? RadwagWeightCode(line) : FawagWeightCode(line);
   if (!code) return std::nullopt;
   return ProbeFinding{radwag ? ProbedFamily::kRadwag : ProbedFamily::kFawag, Trimmed(text),
-                      Text(*code)};
+                      AsText(*code)};
 }
 
 bool CipherLabFrame(std::string_view lineWithCr) {
   if (lineWithCr == cipherlab::kOver) return true;
   cipherlab::CollectorRecord record{};
-  const CChrArr line = Bytes(lineWithCr);
+  const CChrArr line = AsBytes(lineWithCr);
   return cipherlab::ParseFrame(line, cipherlab::RecordLayout::kFull, cipherlab::BuiltInCheckValue(),
                                record)
              .accepted ||
@@ -99,6 +87,17 @@ std::optional<ProbeFinding> SpotCalls(std::string_view rest, int baud) {
 }
 
 }  // namespace
+
+CChrArr AsBytes(std::string_view text) {
+  CChrArr bytes;
+  for (const char c : text) bytes += static_cast<std::uint8_t>(c);
+  return bytes;
+}
+
+std::string AsText(const CChrArr& bytes) {
+  return {reinterpret_cast<const char*>(bytes.GetData()),
+          static_cast<std::size_t>(bytes.GetSize())};
+}
 
 FamilyFacts FactsOf(ProbedFamily family) {
   switch (family) {
@@ -142,9 +141,9 @@ std::optional<ProbeFinding> SpotCasReading(std::string_view replies) {
                       replies[etx + 1] == static_cast<char>(control::kEot);
   if (!framed) return std::nullopt;
   const std::optional<CChrArr> answer =
-      AnswerFromBlock(Bytes(replies.substr(stx, etx - stx + 1)), BuiltInBlockCheck());
+      AnswerFromBlock(AsBytes(replies.substr(stx, etx - stx + 1)), BuiltInBlockCheck());
   if (!answer) return std::nullopt;
-  return ProbeFinding{ProbedFamily::kCasAp1, Text(*answer), Text(CasWeightCode(*answer))};
+  return ProbeFinding{ProbedFamily::kCasAp1, AsText(*answer), AsText(CasWeightCode(*answer))};
 }
 
 }  // namespace zelvane::host

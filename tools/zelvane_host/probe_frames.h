@@ -4,7 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "buffers/chr_arr.h"
+
 namespace zelvane::host {
+
+// The library's byte buffers and the probe's strings, byte for byte (NULs included).
+CChrArr AsBytes(std::string_view text);
+std::string AsText(const CChrArr& bytes);
 
 // The device families a port probe tells apart.
 enum class ProbedFamily {
