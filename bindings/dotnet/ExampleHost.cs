@@ -18,7 +18,8 @@ static class ExampleHost
         zelvane.Run(device, port, code => {
             if (Interlocked.CompareExchange(ref first, code, null) == null) taken.Set();
         });
-        taken.WaitOne();
+        if (!taken.WaitOne(TimeSpan.FromSeconds(30)))
+            throw new TimeoutException("no reading within 30 s");
         zelvane.Stop();
         return first;
     }

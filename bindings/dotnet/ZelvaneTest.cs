@@ -59,10 +59,11 @@ static class ZelvaneTest
         start.EnvironmentVariables[finding] = finding == "ZELVANE_LIBRARY" ? library : folder;
         using (Process host = Process.Start(start))
         {
-            string shown = host.StandardOutput.ReadToEnd();
+            var shown = host.StandardOutput.ReadToEndAsync();
+            if (!host.WaitForExit(120000)) host.Kill();
             host.WaitForExit();
             Expect(host.ExitCode == 0, "the example host ends well with " + finding);
-            return shown;
+            return shown.Result;
         }
     }
 

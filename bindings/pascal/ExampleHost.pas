@@ -19,6 +19,7 @@ const
   RadwagScale = 601;
   CipherLabCollector = 500;
   MaxRecords = 100;
+  PatienceMs = 30000; { a device that sends nothing for this long is missing }
 
 var
   { Filled on the library's threads; read once the events say so. }
@@ -60,15 +61,21 @@ begin
   Result.Baud := 9600;
 end;
 
+procedure Await(Event: TEvent; const What: string);
+begin
+  if Event.WaitFor(PatienceMs) <> wrSignaled then
+    raise Exception.Create('no ' + What + ' within 30 s');
+end;
+
 { The first reading of a job, which is then broken and waited for. }
 function FirstReading(Device, Port: Int32): string;
 begin
   ReadingTaken.ResetEvent;
   JobEnded.ResetEvent;
   ZelvaneRun(Request(Device, Port), TakeReading);
-  ReadingTaken.WaitFor(INFINITE);
+  Await(ReadingTaken, 'reading');
   ScanerBreakJob;
-  JobEnded.WaitFor(INFINITE);
+  Await(JobEnded, 'end of the job');
   Result := ZelvaneText(Reading);
 end;
 
@@ -78,7 +85,7 @@ var
 begin
   JobEnded.ResetEvent;
   ZelvaneCollect(Request(CipherLabCollector, Port), ZelvaneReadMode, TakeRecord, nil, 0);
-  JobEnded.WaitFor(INFINITE);
+  Await(JobEnded, 'end of the transfer');
   for I := 0 to RecordCount - 1 do
     with Records[I] do
       WriteLn('record ', ZelvaneText(Code), ';', ZelvaneText(Name), ';',

@@ -13,7 +13,7 @@ CIPHERLAB_COLLECTOR = 500
 
 
 def first_reading(zelvane, device, port):
-    with zelvane.run(device=device, port=port) as readings:
+    with zelvane.run(device=device, port=port, timeout=30) as readings:
         return next(readings)
 
 

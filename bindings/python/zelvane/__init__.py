@@ -132,17 +132,22 @@ def from_host_line(line):
 
 
 class Run:
-    """One running job: an iterator of its readings until it ends, broken on exit."""
+    """One running job: an iterator of its readings until it ends, broken on exit.
+    With a timeout, a reading that does not come in time raises TimeoutError."""
 
-    def __init__(self, zelvane):
+    def __init__(self, zelvane, timeout=None):
         self._zelvane = zelvane
+        self._timeout = timeout
         self.readings = queue.Queue()
 
     def __iter__(self):
         return self
 
     def __next__(self):
-        reading = self.readings.get()
+        try:
+            reading = self.readings.get(timeout=self._timeout)
+        except queue.Empty:
+            raise TimeoutError(f"no reading within {self._timeout} s") from None
         if reading is None:
             raise StopIteration
         return reading
@@ -214,10 +219,11 @@ class Zelvane:
             self._ended.set()
             raise self._error()
 
-    def run(self, device, port, baud=9600, on_code=None):
+    def run(self, device, port, baud=9600, on_code=None, timeout=None):
         """Starts a reading job (ScanerRun). Readings go to on_code when it is given,
-        else to the returned Run's iterator."""
-        self._run = Run(self)
+        else to the returned Run's iterator, which waits up to `timeout` seconds for
+        each."""
+        self._run = Run(self, timeout)
         deliver = on_code or self._run.readings.put
         self._on_code = CodeCallback(lambda code: deliver(decode(code)))
         request = RunRequest(device=device, port=port, baud=baud)
