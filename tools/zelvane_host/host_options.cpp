@@ -42,7 +42,9 @@ const OptionSpec kOptions[] = {
      &StoreNumber<&HostOptions::baud, std::int32_t{1}>},
     {"--seconds", "N", "stop the job by itself after N seconds (default: at Ctrl-C)",
      &StoreNumber<&HostOptions::seconds, 1u>},
-    {"--library", "PATH", "the Zelvane library to load (default: the one next to this program)",
+    {"--library", "PATH",
+     "the Zelvane library to load (default: the one next to this program, else\n"
+     "                    the one the system finds)",
      [](HostOptions& options, std::string_view value) {
        options.library = std::string(value);
        return !value.empty();
