@@ -197,8 +197,12 @@ TEST_F(PortSession, LineSettersReopenWithTheNewSettingAndDropPendingBytes) {
   EXPECT_EQ(Text(serial.ReceiveUntil(port, '\r', 16, 2)), "new\r");
 }
 
-TEST_F(PortSession, ClosedPortReportsNotOpen) {
+TEST_F(PortSession, ClosedPortKeepsWhatWasSentAndReportsNotOpen) {
+  // The last answer of a transfer, sent right before the close: the device reads it
+  // only afterwards.
+  ASSERT_EQ(serial.Send(port, CChrArr("ACK\r"), 1), 4);
   serial.ClosePort(port, 1);
+  EXPECT_EQ(device.Read(4, 2000), "ACK\r");
   EXPECT_FALSE(serial.GetPortOpen());
   EXPECT_EQ(serial.CheckStatus(), TE_NOTOPEN);
   EXPECT_TRUE(serial.Receive(port, 1, 1).IsEmpty());

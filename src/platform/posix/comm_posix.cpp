@@ -479,9 +479,15 @@ bool CloseDevice(Handle port) {
   if (port == nullptr) return Fail(kErrorInvalidHandle);
   if (port->readPending) FinishPendingRead(*port, kErrorOperationAborted);
   // Output held back by flow control would make close() wait for the terminal's
-  // closing delay (30 s by default).
+  // closing delay (30 s by default), so what is still queued is dropped. Output that
+  // has left the queues is never flushed: on a pseudo-terminal it would be taken back
+  // from the other end's input before that end read it, and on a UART out of its
+  // FIFO, so the last answer of a transfer (an ACK, an end marker) could be lost.
+  int kernelOutput = 0;
+  const bool outputWaits = !port->transmitQueue.empty() ||
+                           ::ioctl(port->fd, TIOCOUTQ, &kernelOutput) != 0 || kernelOutput > 0;
   port->transmitQueue.clear();
-  ::tcflush(port->fd, TCOFLUSH);
+  if (outputWaits) ::tcflush(port->fd, TCOFLUSH);
   // The exclusive mode belongs to the terminal, not to this descriptor: it would
   // outlive the close and keep the next user out.
   ::ioctl(port->fd, TIOCNXCL);

@@ -206,9 +206,19 @@ Handle OpenDevice(const char* name, bool overlapped) {
 
 bool CloseDevice(Handle port) {
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  // Held-back output would otherwise keep the close waiting for the line.
+  // Held-back output would otherwise keep the close waiting for the line, so what is
+  // still queued is dropped. Output that has left the queues is never purged: Wine
+  // takes it back from a pseudo-terminal's other end before that end read it, and a
+  // driver may take it out of the UART's FIFO, so the last answer of a transfer (an
+  // ACK, an end marker) could be lost.
+  port->output.Pump(port->file);
+  DWORD errors = 0;
+  COMSTAT counts{};
+  const bool outputWaits = port->output.Writing() || port->output.Size() > 0 ||
+                           !::ClearCommError(port->file, &errors, &counts) || counts.cbOutQue > 0;
   port->output.Discard(port->file);
-  ::PurgeComm(port->file, PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR);
+  ::PurgeComm(port->file,
+              PURGE_RXABORT | PURGE_RXCLEAR | (outputWaits ? PURGE_TXABORT | PURGE_TXCLEAR : 0));
   ::CancelIoEx(port->file, nullptr);
   const BOOL closed = ::CloseHandle(port->file);
   const DWORD error = ::GetLastError();
