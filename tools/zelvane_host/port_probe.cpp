@@ -13,8 +13,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One step of the course: a speed, whether scales are asked there, and how long the
-// probe listens for the devices that send by themselves at that speed.
+// One step of the course: a speed (scales are asked at theirs, see IsScaleSpeed) and
+// how long the probe listens for the devices that send by themselves at that speed.
 struct ProbeStep {
   int baud;
   int listenSeconds;
@@ -88,7 +88,8 @@ class ProbeLine {
 };
 
 bool Answered(std::string_view replies) {
-  return replies.find_first_of("\x06\x15") != std::string_view::npos;
+  const char answers[] = {static_cast<char>(control::kAck), static_cast<char>(control::kNak)};
+  return replies.find_first_of(std::string_view(answers, sizeof answers)) != std::string_view::npos;
 }
 
 bool Ended(std::string_view replies) {
