@@ -25,7 +25,7 @@ endif()
 # shared library and is no part of what a host links.
 if(WIN32)
   set(ZELVANE_INSTALLED_RUNTIME "${CMAKE_INSTALL_BINDIR}/Zelvane.dll")
-  set(ZELVANE_INSTALLED_IMPLIB "${CMAKE_INSTALL_LIBDIR}/libzelvane.dll.a")
+  set(ZELVANE_INSTALLED_IMPLIB "${CMAKE_INSTALL_LIBDIR}/libZelvane.dll.a")
 else()
   set(ZELVANE_INSTALLED_RUNTIME "${CMAKE_INSTALL_LIBDIR}/libzelvane.so")
   set(ZELVANE_INSTALLED_IMPLIB "")
