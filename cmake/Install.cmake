@@ -1,4 +1,5 @@
-# Installation: the header, the libraries, a CMake package and a pkg-config file.
+# Installation: the header, the libraries, a CMake package and a pkg-config file, the
+# command-line host (and on Linux the device simulators), the bindings and the guides.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -7,6 +8,14 @@ install(TARGETS zelvane Ondrell spr_lan
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS zelvane-host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET zelvane-devsim)
+  install(TARGETS zelvane-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/bindings/ DESTINATION ${CMAKE_INSTALL_DATADIR}/zelvane/bindings)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/host-guide.md
+              ${PROJECT_SOURCE_DIR}/docs/technician-guide.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 if(WIN32)
   # Hosts built with other tools link against the module definition file.
   install(FILES ${CMAKE_BINARY_DIR}/bin/Zelvane.def DESTINATION ${CMAKE_INSTALL_LIBDIR})
@@ -16,7 +25,7 @@ endif()
 # shared library and is no part of what a host links.
 if(WIN32)
   set(ZELVANE_INSTALLED_RUNTIME "${CMAKE_INSTALL_BINDIR}/Zelvane.dll")
-  set(ZELVANE_INSTALLED_IMPLIB "${CMAKE_INSTALL_LIBDIR}/libzelvane.dll.a")
+  set(ZELVANE_INSTALLED_IMPLIB "${CMAKE_INSTALL_LIBDIR}/libZelvane.dll.a")
 else()
   set(ZELVANE_INSTALLED_RUNTIME "${CMAKE_INSTALL_LIBDIR}/libzelvane.so")
   set(ZELVANE_INSTALLED_IMPLIB "")

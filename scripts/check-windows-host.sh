@@ -2,7 +2,8 @@
 # Proves a Windows build of the library on real COM ports: the command-line host
 # (zelvane-host.exe, which loads Zelvane.dll with LoadLibraryA as a shop application
 # does) drives a scanner and a scale that zelvane-devsim (a Linux build) plays on
-# pseudo-terminals mapped to COM ports, and must print the readings they send.
+# pseudo-terminals mapped to COM ports, and must print the readings they send; its
+# port probe must find a CAS AP-1 scale.
 #
 #   check-windows-host.sh WINDOWS_BIN_DIR DEVSIM
 #
@@ -34,9 +35,10 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# check DEVICE_CODE EXPECTED_READING DEVSIM_ARGUMENTS...
+# check "HOST_OPTIONS" EXPECTED_LINE DEVSIM_ARGUMENTS...
 check() {
-  local code=$1 expected=$2
+  local options expected=$2
+  read -ra options <<<"$1"
   shift 2
   "$devsim" "$@" --port "$port" >"$work/devsim.out" 2>&1 &
   simulator=$!
@@ -53,18 +55,19 @@ check() {
   wineserver -w || true
   local output
   output=$(timeout $((${WINE_START_SECONDS:-120} + 30)) "$wine" "$bin/zelvane-host.exe" \
-             --device "$code" --port "$port" --seconds 4 2>&1) || true
+             "${options[@]}" --port "$port" 2>&1) || true
   kill "$simulator" 2>/dev/null || true
   wait "$simulator" 2>/dev/null || true
   simulator=
-  if grep -q "^reading: $expected" <<<"$output"; then
-    echo "ok   device $code on COM$port: $(grep -c '^reading:' <<<"$output") readings"
+  if grep -q "$expected" <<<"$output"; then
+    echo "ok   ${options[*]} on COM$port: $(grep -m1 "$expected" <<<"$output")"
   else
-    echo "FAIL device $code on COM$port: no reading $expected"
+    echo "FAIL ${options[*]} on COM$port: no line $expected"
     echo "$output"
     return 1
   fi
 }
 
-check 402 5901234123457 metrologic --codes 5901234123457,ABC123 --every 300
-check 601 2700000012500 radwag --weights 1.25 --every 300
+check "--device 402 --seconds 4" "^reading: 5901234123457" metrologic --codes 5901234123457,ABC123 --every 300
+check "--device 601 --seconds 4" "^reading: 2700000012500" radwag --weights 1.25 --every 300
+check "--probe" "^found on COM$port: CAS AP-1 scale" cas --answers "S  1.234kg"

@@ -27,46 +27,16 @@ for tool in /usr/sbin/cupsd /usr/sbin/lpadmin lpstat socat "$wine"; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
-folder=$(mktemp -d /tmp/zelvane-cups.XXXXXX)
+queue='Wine_HP_LaserJet_(redirected_12)'
+source "$root/scripts/print-queue.sh"
 cleanup() {
   local status=$?
-  [[ -n ${socat_pid:-} ]] && kill "$socat_pid" 2>/dev/null || true
-  if [[ -n ${cupsd_pid:-} ]]; then
-    kill "$cupsd_pid" 2>/dev/null || true
-    wait "$cupsd_pid" 2>/dev/null || true
-  fi
-  rm -rf "$folder"
+  stop_print_queue
   exit "$status"
 }
 trap cleanup EXIT INT TERM
-
-# The backends run as lp and must reach the spool below.
-chmod 755 "$folder"
-mkdir -p "$folder"/{spool/tmp,state,cache,log,ppd}
-for name in cupsd.conf cups-files.conf; do
-  sed "s|@FOLDER@|$folder|g" "$root/tests/printing/cupsd/$name.in" >"$folder/$name"
-done
-export CUPS_SERVER=$folder/cups.sock
-/usr/sbin/cupsd -f -c "$folder/cupsd.conf" -s "$folder/cups-files.conf" >"$folder/log/cupsd.out" 2>&1 &
-cupsd_pid=$!
-for _ in $(seq 200); do
-  lpstat -r >/dev/null 2>&1 && break
-  sleep 0.05
-done
-lpstat -r >/dev/null 2>&1 || fail "cupsd does not answer: $(cat "$folder"/log/*)"
-
-# The "printer": one connection, whatever arrives goes to a file.
-socat -d -d -u TCP-LISTEN:0,bind=127.0.0.1 CREATE:"$folder/received" 2>"$folder/socat.log" &
-socat_pid=$!
-port=
-for _ in $(seq 100); do
-  port=$(sed -n 's/.*listening on AF=2 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$folder/socat.log")
-  [[ -n $port ]] && break
-  sleep 0.05
-done
-[[ -n $port ]] || fail "socat does not listen: $(cat "$folder/socat.log")"
-queue='Wine_HP_LaserJet_(redirected_12)'
-/usr/sbin/lpadmin -p "$queue" -v "socket://127.0.0.1:$port" -E
+start_print_queue "$root" "$queue" || fail "no private print queue"
+folder=$print_folder
 
 # Every byte value, doubled up to 1 MiB.
 for value in $(seq 0 255); do printf "\\$(printf %03o "$value")"; done >"$folder/stream.prn"
@@ -90,12 +60,9 @@ output=$("$wine" "$host" --printer 'Wine_HP_LaserJet_(redirected_3)' --print "$w
   status=1
 expect "print" "stands for \"$queue\"" "$output"
 expect "print" "1048576 bytes sent raw to \"$queue\": accepted" "$output"
-for _ in $(seq 300); do
-  kill -0 "$socat_pid" 2>/dev/null || break
-  sleep 0.05
-done
-if ! cmp -s "$folder/stream.prn" "$folder/received"; then
-  echo "the bytes that reached the printer differ from the file's ($(stat -c %s "$folder/received" 2>/dev/null || echo no) bytes arrived)"
+await_print_delivered
+if ! cmp -s "$folder/stream.prn" "$print_received"; then
+  echo "the bytes that reached the printer differ from the file's ($(stat -c %s "$print_received" 2>/dev/null || echo no) bytes arrived)"
   status=1
 fi
 

@@ -7,7 +7,9 @@ packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libbench
           clang clang-format clang-tidy libclang-rt-14-dev socat locales
           g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine32:i386 wine64
-          cups cups-client libcups2-dev libcups2:i386)
+          cups cups-client libcups2-dev libcups2:i386
+          dpkg-dev zip unzip
+          fpc mono-mcs mono-runtime libmono-i18n-west4.0-cil python3-pytest python3-setuptools python3-venv)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386

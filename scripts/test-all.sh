@@ -94,6 +94,10 @@ linux_stage() {
   tidy
   step "installation"
   "$root/scripts/check-install.sh" "$out/linux"
+  step "bindings"
+  "$root/scripts/check-bindings.sh" "$out/linux"
+  step "Debian package"
+  "$root/scripts/check-packages.sh" "$out/linux"
 }
 
 asan_stage() {
@@ -174,6 +178,11 @@ win32_stage() {
   fi
   check_host windows32
   wineserver -k || true
+  # The ZIP holds both Windows builds.
+  if [[ -f $out/windows64/bin/Zelvane.dll ]]; then
+    step "Windows ZIP"
+    "$root/scripts/package-windows.sh" "$out/windows32" "$out/windows64"
+  fi
 }
 
 for stage in "${order[@]}"; do

@@ -88,5 +88,15 @@ TEST(HostOptions, PrintingOptionsReplaceTheDevice) {
   EXPECT_EQ(Refusal({"--printer", ""}), "invalid value for --printer: ");
 }
 
+TEST(HostOptions, TheProbeTakesAPortAndNoDevice) {
+  const HostOptions probe = Parsed({"--probe", "--port", "3"});
+  EXPECT_TRUE(probe.probe);
+  EXPECT_EQ(probe.port, 3);
+  EXPECT_EQ(Refusal({"--probe", "--device", "402"}),
+            "--probe excludes --device and the printing options");
+  EXPECT_EQ(Refusal({"--probe", "--list-printers"}),
+            "--probe excludes --device and the printing options");
+}
+
 }  // namespace
 }  // namespace zelvane::host

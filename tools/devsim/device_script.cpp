@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cp1250_text.h"
 #include "overloaded.h"
 
 namespace zelvane::devsim {
@@ -80,8 +81,9 @@ CasioScript DemoCasio() {
            CasioRecordStep{"ZELVANE-DEMO", "2"}}};
 }
 
+// The terminal's texts are code page 1250; the screen shows UTF-8.
 void PrintUpload(const std::string& text) {
-  std::printf("terminal took: %s\n", text.c_str());
+  std::printf("terminal took: %s\n", host::Cp1250ToUtf8(text.c_str()).c_str());
   std::fflush(stdout);
 }
 

@@ -33,18 +33,21 @@ std::atomic<long> g_records{0};
 std::atomic<int> g_progress{0};
 std::atomic<int> g_outcome{0};
 std::FILE* g_csv = nullptr;
+// The records go to standard output, each after the progress notice that announces it.
+bool g_recordsShown = false;
 
 void ZELVANE_CALL WriteRecord(HostLineRecord* record) {
   const CsvRecord line{Cp1250ToUtf8(record->code), Cp1250ToUtf8(record->name), record->quantity,
                        record->price};
   std::fputs((CsvLine(line) + "\n").c_str(), g_csv);
+  std::fflush(g_csv);
   g_records.fetch_add(1);
 }
 
 // Progress notices come once per record: they feed the bar instead of the screen.
 void ZELVANE_CALL TakeTransferNotice(std::int32_t code, const char* text, std::int32_t first,
                                      std::int32_t second) {
-  if (code == kProgressNotice) {
+  if (code == kProgressNotice && !g_recordsShown) {
     g_progress.store(first);
     return;
   }
@@ -123,14 +126,18 @@ int RunCollectorTransfer(const ZelvaneApi& api, const HostOptions& options) {
   std::vector<HostLineRecord> records;
   if (!reading && !ReadCsvFile(options.loadCsv, records)) return 2;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> csv(nullptr, &std::fclose);
-  if (reading) {
+  g_recordsShown = reading && options.readCsv == "-";
+  if (reading && !g_recordsShown) {
     csv.reset(std::fopen(options.readCsv.c_str(), "w"));
     if (!csv) {
       PrintLine("cannot write " + options.readCsv);
       return 2;
     }
-    std::fputs((std::string(kCsvHeader) + "\n").c_str(), csv.get());
     g_csv = csv.get();
+  }
+  if (reading) {
+    if (g_recordsShown) g_csv = stdout;
+    std::fputs((std::string(kCsvHeader) + "\n").c_str(), g_csv);
   }
 
   api.setMessageHandler(&PrintLibraryMessage);

@@ -42,7 +42,9 @@ const OptionSpec kOptions[] = {
      &StoreNumber<&HostOptions::baud, std::int32_t{1}>},
     {"--seconds", "N", "stop the job by itself after N seconds (default: at Ctrl-C)",
      &StoreNumber<&HostOptions::seconds, 1u>},
-    {"--library", "PATH", "the Zelvane library to load (default: the one next to this program)",
+    {"--library", "PATH",
+     "the Zelvane library to load (default: the one next to this program, else\n"
+     "                    the one the system finds)",
      [](HostOptions& options, std::string_view value) {
        options.library = std::string(value);
        return !value.empty();
@@ -53,7 +55,9 @@ const OptionSpec kOptions[] = {
        options.prices = std::string(value);
        return !value.empty();
      }},
-    {"--read-csv", "FILE", "read a collector's records into FILE (code,name,quantity,price)",
+    {"--read-csv", "FILE",
+     "read a collector's records into FILE (code,name,quantity,price); -: show them\n"
+     "                    with the progress notices",
      [](HostOptions& options, std::string_view value) {
        options.readCsv = std::string(value);
        return !value.empty();
@@ -79,6 +83,13 @@ const OptionSpec kOptions[] = {
      [](HostOptions& options, std::string_view value) {
        options.printFile = std::string(value);
        return !value.empty();
+     }},
+    {"--probe", nullptr,
+     "find out what is wired to the port (asks scales for a weight, listens for\n"
+     "                    scanners and collectors; never sends them a command)",
+     [](HostOptions& options, std::string_view) {
+       options.probe = true;
+       return true;
      }},
     {"--list-printers", nullptr, "list the printers and what each name stands for",
      [](HostOptions& options, std::string_view) {
@@ -147,7 +158,12 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
   if (printing && options.device) {
     return std::string("--device and the printing options exclude each other");
   }
-  if (!options.help && !printing && !options.device) return std::string("--device is required");
+  if (options.probe && (printing || options.device)) {
+    return std::string("--probe excludes --device and the printing options");
+  }
+  if (!options.help && !printing && !options.probe && !options.device) {
+    return std::string("--device is required");
+  }
   if (!options.readCsv.empty() && !options.loadCsv.empty()) {
     return std::string("--read-csv and --load-csv exclude each other");
   }
@@ -156,7 +172,8 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
 
 std::string UsageText(const std::string& programName) {
   std::string text = "Usage: " + programName + " --device CODE [options]\n" + "       " +
-                     programName + " --printer NAME [--print FILE] | --list-printers\n\n" +
+                     programName + " --probe [--port N]\n" + "       " + programName +
+                     " --printer NAME [--print FILE] | --list-printers\n\n" +
                      "Runs one device job of the Zelvane library and prints what it reports,\n" +
                      "or prints a file raw through the library.\n\n" + "Options:\n";
   for (const OptionSpec& option : kOptions) {

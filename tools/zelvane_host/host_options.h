@@ -24,15 +24,16 @@ struct HostOptions {
   std::string prices;         // price list (CSV) answering the price checkers
   std::string readCsv;        // a collector's records go to this CSV file
   std::string loadCsv;        // this CSV file's records go to a collector
+  bool probe = false;         // find out what is wired to the port
 };
 
 // The options, or the text of what is wrong with the command line.
 using ParseResult = std::variant<HostOptions, std::string>;
 
-// Reads the arguments after the program name. Every option but --help, --simulate and
-// --list-printers takes one value; a repeated option keeps its last value. --device is
-// required unless --help or a printing option is given; it excludes them, and --print
-// needs --printer.
+// Reads the arguments after the program name. Every option but --help, --simulate,
+// --probe and --list-printers takes one value; a repeated option keeps its last value.
+// --device is required unless --help, --probe or a printing option is given; it
+// excludes them, --probe excludes the printing options, and --print needs --printer.
 ParseResult ParseOptions(const std::vector<std::string>& arguments);
 
 // The --help text: the options and the device codes with their families.

@@ -25,7 +25,10 @@ std::string LibraryNextToProgram() {
   std::string folder = length > 0 ? std::string(program, static_cast<std::size_t>(length)) : "";
   const std::size_t slash = folder.rfind('/');
   folder = slash == std::string::npos ? "." : folder.substr(0, slash);
-  return folder + "/libzelvane.so";
+  const std::string beside = folder + "/libzelvane.so";
+  // Installed, the program is in a folder of programs: the system's loader finds the
+  // library by its name there.
+  return ::access(beside.c_str(), F_OK) == 0 ? beside : "libzelvane.so.0";
 }
 
 }  // namespace zelvane::host

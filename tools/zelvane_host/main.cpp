@@ -9,8 +9,10 @@
 #include "console.h"
 #include "guarded_main.h"
 #include "host_options.h"
+#include "job_report.h"
 #include "job_runner.h"
 #include "library_loader.h"
+#include "port_probe.h"
 #include "price_answers.h"
 #include "printing_commands.h"
 #include "simulated_device.h"
@@ -35,6 +37,7 @@ int RunProgram(int argc, char** argv) {
   }
 
   PrepareConsole();
+  if (options.probe) return ProbePort(options.port, &PrintLine) ? 0 : 1;
   const std::string path = options.library.empty() ? LibraryNextToProgram() : options.library;
   if (WantsPrinting(options)) return RunPrinting(path, options);
   constexpr std::int32_t kPriceChecker = 702;
