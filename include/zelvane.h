@@ -103,7 +103,11 @@ typedef void(ZELVANE_CALL* ZelvaneMessageHandler)(const char* text);
 ZELVANE_API int32_t ZELVANE_CALL ScanerCreate(void* window);
 
 /* Opens the device named by the request on the caller's thread and, when that
- * succeeds, runs the job on a worker thread. 1 when the worker runs, else 0. */
+ * succeeds, runs the job on a worker thread. 1 when the worker runs, else 0. While
+ * the reading loop of the same device's job runs unbroken, another ScanerRun for it
+ * answers 1 and changes nothing; any other run beside a running one is refused (0).
+ * A run the host broke, or one that has sent its notice 11, is waited for (up to 5 s),
+ * so the next ScanerRun may follow at once. */
 ZELVANE_API int32_t ZELVANE_CALL ScanerRun(const RunRequest* request, CodeCallback callback);
 
 /* Asks the running job to stop; it ends after its current poll. Returns 0. */
@@ -117,7 +121,10 @@ ZELVANE_API int32_t ZELVANE_CALL ScanerError(void);
 ZELVANE_API const char* ZELVANE_CALL ScanerErrMsg(void);
 
 /* Hands an article line to the current job (price-checker answer, collector load).
- * 1 if there is a current job, else 0. */
+ * 1 if there is a current job and the record is not null, else 0. Only a run of the
+ * reading loop (ScanerRun) whose device is open takes the line; during a collector's
+ * read or load (ZelvaneRunCollector), before the open and from the close on it is
+ * ignored, and nothing is ever sent to a port after its run's notice 11. */
 ZELVANE_API int32_t ZELVANE_CALL ScanerSetBarCodeInfo(HostLineRecord* record);
 
 /* Forwarded to Ondrell when the library is built with ForwardToOndrell, else 0. */
@@ -179,17 +186,22 @@ ZELVANE_API int32_t ZELVANE_CALL PrnRawData(const char* name, const void* data, 
  *      name (18), quantity and price. The array must stay valid until the run ends
  *      (status notice 11); a count of 0 is acknowledged by the collector but fails.
  *      The BHT-6045 and DT-700 take no records: the run fails without writing.
- * The run ends by itself after the transfer: notice 10 on success, 7 otherwise, then
- * 11. Mode 2 without onRecord, mode 3 without records or with a negative count, and
- * every other mode are refused before any device is touched: 0, with error 999999 and
- * its reason on the device's job. Returns 1 when the worker runs, else 0.
+ * The run ends by itself after the transfer: notice 10 on success, 7 otherwise (with
+ * the cause that ended that transfer), then 11. Mode 2 without onRecord, mode 3
+ * without records or with a negative count, and every other mode are refused before
+ * any device is touched: 0, with error 999999 and its reason. So is a run of a job
+ * that already runs: its transfer goes on untouched (callback, records and error its
+ * own), and the error queries give the refusal's reason until the next start. Returns
+ * 1 when the worker runs, else 0.
  *
  * Device code 505 (Casio DT-700) is served by this export only; ScanerRun refuses it
  * as a code outside its fixed set.
  *
  * While a CipherLab job runs in mode 1 (ScanerRun), ScanerSetBarCodeInfo loads its
- * one record into the collector on the caller's thread and waits for the exchange;
- * during a mode 2 or 3 run of the job it is ignored. */
+ * one record into the collector on the caller's thread and waits for the exchange; a
+ * load that fails leaves its code on the job, which the run's closing notice 7 then
+ * carries. During a mode 2 or 3 run of the job, and when called from inside another
+ * load's callback, it is ignored. */
 ZELVANE_API int32_t ZELVANE_CALL ZelvaneRunCollector(const RunRequest* request, int32_t runMode,
                                                      RecordCallback onRecord,
                                                      HostLineRecord* records, int32_t count);

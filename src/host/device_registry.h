@@ -30,13 +30,10 @@ struct DeviceEntry {
   RunOffer offer;
 };
 
-// The row of a device code; null for a code that selects nothing.
-const DeviceEntry* FindDevice(std::int32_t deviceCode);
+// The row of a device code among `devices`; null for a code that selects nothing.
+const DeviceEntry* FindDevice(std::span<const DeviceEntry> devices, std::int32_t deviceCode);
 
-// Every row, in the order in which their jobs are made at load.
+// The library's registry: every row, in the order in which their jobs are made at load.
 std::span<const DeviceEntry> Devices();
-
-// The job that the service falls back on (the Metrologic scanner job).
-CLogicScaner* DefaultJob();
 
 }  // namespace zelvane

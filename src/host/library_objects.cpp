@@ -7,6 +7,7 @@
 #include "devices/scales/scale_jobs.h"
 #include "devices/scanners/scanner_jobs.h"
 #include "host/device_registry.h"
+#include "host/run_control.h"
 #include "jobs/run_state.h"
 #include "serial/veduvezid.h"
 
@@ -60,6 +61,10 @@ const DeviceEntry kDevices[] = {
      RunOffer::kCollectorExportOnly},
 };
 
+// Decides which of the jobs above runs; the Metrologic scanner job is the one it falls
+// back on.
+RunControl g_runControl{kDevices, &g_metrologicScanner, g_serialObject, g_runState};
+
 // Stops every job at unload before the objects its run uses are destroyed; it is
 // defined after them, so it is destroyed first.
 class JobShutdown {
@@ -91,19 +96,12 @@ PriceExchange& ThePriceExchange() {
   return g_priceExchange;
 }
 
-const DeviceEntry* FindDevice(std::int32_t deviceCode) {
-  for (const DeviceEntry& device : kDevices) {
-    if (deviceCode >= device.firstCode && deviceCode <= device.lastCode) return &device;
-  }
-  return nullptr;
-}
-
 std::span<const DeviceEntry> Devices() {
   return kDevices;
 }
 
-CLogicScaner* DefaultJob() {
-  return &g_metrologicScanner;
+RunControl& TheRunControl() {
+  return g_runControl;
 }
 
 }  // namespace zelvane

@@ -2,6 +2,7 @@
 
 #include "buffers/cp1250_literal.h"
 #include "jobs/guarded_call.h"
+#include "jobs/run_modes.h"
 #include "jobs/run_state.h"
 #include "serial/notice_codes.h"
 #include "serial/veduvezid.h"
@@ -34,6 +35,7 @@ void CLogicScaner::Notify(int code, std::string_view text, int first, int second
 }
 
 int CLogicScaner::Prepare() {
+  m_runMode.store(TheRunState().RunMode());
   const int opened = OpenJob();
   if (opened == 0) {
     CloseJob();
@@ -58,12 +60,21 @@ int CLogicScaner::Run() {
 }
 
 int CLogicScaner::RunMode() {
-  switch (TheRunState().RunMode()) {
-    case 1: return ReadLoop(TheRunState().GetCodeCallback());
-    case 2: return ReadFromCollector();
-    case 3: return LoadIntoCollector();
+  switch (m_runMode.load()) {
+    case run_mode::kReadLoop: return ReadLoop(TheRunState().GetCodeCallback());
+    case run_mode::kCollectorRead: return ReadFromCollector();
+    case run_mode::kCollectorLoad: return LoadIntoCollector();
     default: return 0;
   }
+}
+
+void CLogicScaner::TakeHostRecord(HostLineRecord* record) {
+  if (record == nullptr || m_runMode.load() != run_mode::kReadLoop || IsOpened() == 0) return;
+  LoadHostRecord(record);
+}
+
+int CLogicScaner::LoadHostRecord(HostLineRecord* record) {
+  return LoadCollector(0, record, 1, 0, 0);
 }
 
 int CLogicScaner::OpenJob() {
@@ -82,6 +93,9 @@ int CLogicScaner::OpenJob() {
   const int opened = OpenDevice(state.PortNumber(), state.Request());
   if (opened == 1) {
     m_bOpened.store(1);
+    // Opening the port cleared the serial object's break: one that came during the
+    // open still ends the run's first wait.
+    if (IsBreakRequested() != 0) comm->RequestBreak();
     return 1;
   }
   m_bOpened.store(0);
@@ -92,7 +106,11 @@ int CLogicScaner::OpenJob() {
 }
 
 void CLogicScaner::CloseJob() {
-  if (m_bOpened.load() == 1) {
+  // Both cleared before the close: a host's record that comes from now on finds the
+  // device shut, so nothing is written to the port after its notice 11; and a start
+  // that comes right after the notice knows that this run is ending, not running.
+  m_runMode.store(0);
+  if (m_bOpened.exchange(0) == 1) {
     CloseDevice(TheRunState().PortNumber());
     Notify(notice::kClosed, "", 0, 0);
   } else {

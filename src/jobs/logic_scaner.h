@@ -33,8 +33,18 @@ class CLogicScaner : public CThreadJob {
   virtual int ReadCode(int port, char* text) = 0;
   // Reads the device's records, handing each to `callback`; 1 on success.
   virtual int ReadCollector(int port, RecordCallback callback) = 0;
-  // Sends host records to the device; 1 on success.
+  // Sends host records to the device; 1 on success. Run mode 3 calls it on the
+  // worker with the run's records.
   virtual int LoadCollector(int port, void* records, int count, int third, int fourth) = 0;
+
+  // From a host thread (ScanerSetBarCodeInfo): one article line for the run in
+  // progress, taken only by a reading-loop run (mode 1) whose device is open, and
+  // then handed to LoadHostRecord. Never waits for the worker.
+  void TakeHostRecord(HostLineRecord* record);
+
+  // The run mode of the run in progress: 0 between runs, and from the start of a run's
+  // close on, while its worker ends.
+  int CurrentRunMode() const { return m_runMode.load(); }
 
   // Binds the serial object that carries the notices and the device's traffic.
   void SetComm(CVeduvezid* comm) { m_pComm.store(comm); }
@@ -59,6 +69,10 @@ class CLogicScaner : public CThreadJob {
 
   int IsOpened() const { return m_bOpened.load(); }
 
+  // What a host's article line means to the device: by default the LoadCollector of
+  // one record with port 0; a job whose port the worker may be using replaces it.
+  virtual int LoadHostRecord(HostLineRecord* record);
+
  private:
   int OpenJob();
   int RunMode();
@@ -73,6 +87,7 @@ class CLogicScaner : public CThreadJob {
   JobError m_error;
   std::atomic<CVeduvezid*> m_pComm{nullptr};
   std::atomic<std::uint8_t> m_bOpened{0};
+  std::atomic<int> m_runMode{0};
   SleepFunction m_sleep = &platform::SleepMs;
 };
 

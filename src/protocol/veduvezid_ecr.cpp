@@ -68,11 +68,10 @@ bool CVeduvezidECR::FlushBothWays() {
 }
 
 int CVeduvezidECR::SendFrame(const CChrArr& frame) {
-  const int sent = Transmit(frame);
-  // Dumped once the frame is on its way, so that the device's answer does not wait
-  // for the file.
+  // Dumped first: a send that stalls (flow control, a line that died) still leaves
+  // what it was sending.
   WriteDump(DumpKind::kSent, frame);
-  return sent;
+  return Transmit(frame);
 }
 
 int CVeduvezidECR::Transmit(const CChrArr& frame) {

@@ -69,8 +69,8 @@ class CVeduvezidECR {
 
   // The steps of the exchanges that wait for an answer, each within kDeadlineSeconds
   // unless a receive is given its own limit (0: only what has already arrived).
-  // Sends the frame, waiting for it to leave the port, and dumps it (kind S, even when
-  // empty or not sent). 1 sent (an empty frame counts as sent), 0 failed.
+  // Dumps the frame (kind S, even when empty or then not sent) and sends it, waiting
+  // for it to leave the port. 1 sent (an empty frame counts as sent), 0 failed.
   int SendFrame(const CChrArr& frame);
   // SendFrame of one control character.
   int SendControl(std::uint8_t byte);

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
+#include "buffers/chr_arr.h"
 #include "buffers/cp1250_literal.h"
 #include "serial/veduvezid.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
+#include "support/temp_directory_override.h"
 
 namespace zelvane {
 namespace {
@@ -72,6 +77,42 @@ TEST(ProtocolOpen, OpensAndClosesARealPort) {
   protocol.Close();
   EXPECT_EQ(serial.CheckStatus(), TE_NOTOPEN);
   EXPECT_TRUE(messages.Texts().empty());
+}
+
+// Reads the dump of the first send at the moment the frame reaches the port.
+class DumpAtWriteSerial : public CVeduvezid {
+ public:
+  explicit DumpAtWriteSerial(const testing::TempDirectoryOverride& temp) : m_temp(temp) {}
+  std::uint32_t Write(const void* buffer, std::uint32_t length, std::uint32_t* count,
+                      platform::comm::Overlapped* overlapped, std::uint32_t waitMs) override {
+    if (!dumpAtWrite) dumpAtWrite = m_temp.Read(testing::DumpName(DumpKind::kSent, 0));
+    return CVeduvezid::Write(buffer, length, count, overlapped, waitMs);
+  }
+  std::optional<std::string> dumpAtWrite;
+
+ private:
+  const testing::TempDirectoryOverride& m_temp;
+};
+
+class FrameSendingProtocol : public CVeduvezidECR {
+ public:
+  using CVeduvezidECR::SendFrame;
+};
+
+TEST(ProtocolSend, AFrameIsDumpedBeforeItGoesOut) {
+  testing::MessageRecorder messages;
+  testing::PtyDevice device;
+  ASSERT_TRUE(device.IsReady()) << device.Error();
+  testing::TempDirectoryOverride temp;
+  testing::RewindDumpRing(DumpKind::kSent, temp);
+  DumpAtWriteSerial serial(temp);
+  FrameSendingProtocol protocol;
+  protocol.SetComm(&serial);
+  ASSERT_EQ(protocol.Open(device.Port()), 1);
+  // A send that stalls under flow control must have left its dump already.
+  EXPECT_EQ(protocol.SendFrame(CChrArr("READ\r")), 1);
+  EXPECT_EQ(serial.dumpAtWrite, std::optional<std::string>("READ\r"));
+  protocol.Close();
 }
 
 }  // namespace

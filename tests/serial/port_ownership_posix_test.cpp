@@ -1,6 +1,6 @@
-// A Linux port that another program holds is refused without being touched, by the
-// locks Linux serial programs honour; a lock left by a program that is gone is taken
-// over, and a device this user may not open is not reported as busy.
+// A Linux port that another program holds is refused without being touched, whether
+// it took one of the locks Linux serial programs honour or none; a lock left by a program that is
+// gone is taken over, and a device this user may not open is not reported as busy.
 #if !defined(_WIN32)
 
 #include <fcntl.h>
@@ -64,6 +64,9 @@ class PortOwnership : public ::testing::Test {
     return (m_locks.Directory() / ("LCK.." + device)).string();
   }
 
+  // Exclusive mode belongs to the terminal and outlives the program that set it.
+  void EndExclusiveMode() const { ioctl(m_slave, TIOCNXCL); }
+
   bool StillCooked() const {
     termios now{};
     return tcgetattr(m_slave, &now) == 0 && (now.c_lflag & ICANON) != 0;
@@ -121,7 +124,8 @@ TEST_F(PortOwnership, APortAnotherProgramHoldsIsRefusedAndLeftAsItWas) {
   };
   for (const Hold& hold : {Hold{"flock", [](int fd) { flock(fd, LOCK_EX); }},
                            Hold{"exclusive mode", [](int fd) { ioctl(fd, TIOCEXCL); }},
-                           Hold{"UUCP lock", [this](int) { WriteLock(getpid()); }}}) {
+                           Hold{"UUCP lock", [this](int) { WriteLock(getpid()); }},
+                           Hold{"a plain open, no lock at all", [](int) {}}}) {
     SCOPED_TRACE(hold.how);
     const pid_t other = OtherProgram(hold.take);
     ASSERT_GT(other, 0);
@@ -129,6 +133,7 @@ TEST_F(PortOwnership, APortAnotherProgramHoldsIsRefusedAndLeftAsItWas) {
     EXPECT_FALSE(serial.GetPortOpen());
     EXPECT_TRUE(StillCooked());
     End(other);
+    EndExclusiveMode();
     std::remove(LockFile().c_str());
   }
 }

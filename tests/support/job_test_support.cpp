@@ -51,7 +51,7 @@ void PrepareRun(int deviceCode, int port, bool withStatusCallback) {
   request.status_callback = &HostRecorder::OnStatus;
   TheRunState().StoreRequest(request, withStatusCallback);
   // The timing the registry gives the code, as ScanerRun sets it.
-  const DeviceEntry* device = FindDevice(deviceCode);
+  const DeviceEntry* device = FindDevice(Devices(), deviceCode);
   TheRunState().SetPollTiming(device != nullptr ? device->pollTiming
                                                 : PollTiming::kEveryHalfSecond);
   TheRunState().SetCodeCallback(&HostRecorder::OnCode);

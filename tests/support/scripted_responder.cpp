@@ -22,13 +22,22 @@ ScriptedResponder::~ScriptedResponder() {
   m_thread.reset();
 }
 
-bool ScriptedResponder::WaitForSteps(std::size_t count, unsigned limitMs) const {
+template <typename Condition>
+bool ScriptedResponder::WaitUntil(Condition reached, unsigned limitMs) const {
   const std::uint64_t end = platform::TickMilliseconds() + limitMs;
-  while (m_played.load() < count) {
+  while (!reached()) {
     if (platform::TickMilliseconds() >= end) return false;
     platform::SleepMs(2);
   }
   return true;
+}
+
+bool ScriptedResponder::WaitForSteps(std::size_t count, unsigned limitMs) const {
+  return WaitUntil([&] { return m_played.load() >= count; }, limitMs);
+}
+
+bool ScriptedResponder::WaitForReceived(std::size_t count, unsigned limitMs) const {
+  return WaitUntil([&] { return Received().size() >= count; }, limitMs);
 }
 
 std::string ScriptedResponder::Received() const {

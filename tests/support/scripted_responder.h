@@ -29,8 +29,10 @@ class ScriptedResponder {
   ScriptedResponder(const ScriptedResponder&) = delete;
   ScriptedResponder& operator=(const ScriptedResponder&) = delete;
 
-  // Waits (sleeping) until so many steps were played; false after `limitMs`.
+  // Waits (sleeping) until so many steps were played, or so many bytes received; false
+  // after `limitMs`.
   bool WaitForSteps(std::size_t count, unsigned limitMs = 10000) const;
+  bool WaitForReceived(std::size_t count, unsigned limitMs) const;
   std::size_t StepsPlayed() const { return m_played.load(); }
   // How many idle requests were answered.
   std::size_t IdleAnswers() const { return m_idleAnswers.load(); }
@@ -40,6 +42,8 @@ class ScriptedResponder {
   std::vector<std::string> Mismatches() const;
 
  private:
+  template <typename Condition>
+  bool WaitUntil(Condition reached, unsigned limitMs) const;
   void Play();
   // Reads exactly `count` bytes; false when stopped first.
   bool ReadBytes(std::size_t count, std::string& bytes);

@@ -8,8 +8,9 @@
 namespace zelvane::devsim {
 
 // A pseudo-terminal pair whose master is the device's end of the link; the PC opens
-// the slave by its path. The slave stays open here too, so the pair lives on while
-// the PC closes and reopens its port.
+// the slave by its path. Only the PC holds the slave open, as a real port would be
+// held (the library refuses a port that another program has open), and the pair lives
+// on while the PC closes and reopens it: bytes sent meanwhile wait for its next open.
 class PseudoTerminal : public DeviceLink {
  public:
   // A new pair in raw mode; null with `error` set when none can be made (always on

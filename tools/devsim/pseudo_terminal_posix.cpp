@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 #include "pseudo_terminal.h"
@@ -20,16 +21,15 @@ constexpr std::chrono::milliseconds kWriteGiveUp{2000};
 
 class PosixPseudoTerminal final : public PseudoTerminal {
  public:
-  PosixPseudoTerminal(int master, int slave, std::string slavePath)
-      : m_master(master), m_slave(slave), m_slavePath(std::move(slavePath)) {}
+  PosixPseudoTerminal(int master, std::string slavePath)
+      : m_master(master), m_slavePath(std::move(slavePath)) {}
   ~PosixPseudoTerminal() override { Vanish(); }
 
   const std::string& SlavePath() const override { return m_slavePath; }
 
   void Vanish() override {
     if (m_master >= 0) close(m_master);
-    if (m_slave >= 0) close(m_slave);
-    m_master = m_slave = -1;
+    m_master = -1;
   }
 
   bool Write(std::string_view bytes) override {
@@ -54,6 +54,9 @@ class PosixPseudoTerminal final : public PseudoTerminal {
     if (count == 0 || poll(&readable, 1, timeoutMs) <= 0) return {};
     std::string received(count, '\0');
     const ssize_t got = read(m_master, received.data(), count);
+    // While the PC has the port closed the master hangs up at once: nothing can
+    // come for the whole wait.
+    if (got < 0 && errno == EIO) std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
     received.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return received;
   }
@@ -65,7 +68,6 @@ class PosixPseudoTerminal final : public PseudoTerminal {
   }
 
   int m_master;
-  int m_slave;
   std::string m_slavePath;
 };
 
@@ -82,7 +84,8 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::Open(std::string& error) {
     return nullptr;
   }
   fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-  return std::make_unique<PosixPseudoTerminal>(master, slave, name);
+  close(slave);
+  return std::make_unique<PosixPseudoTerminal>(master, name);
 }
 
 }  // namespace zelvane::devsim

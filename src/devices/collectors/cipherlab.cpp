@@ -50,6 +50,9 @@ bool CCipherLab::SendUntilAcknowledged(const CChrArr& frame) {
 }
 
 std::optional<CChrArr> CCipherLab::ReceiveLine() {
+  // Each frame answers for itself: a time-out or an overflow that a NAK recovered is
+  // not the cause of a failure that comes later.
+  m_nError = 0;
   CChrArr line = ReceiveTerminated(kCarriageReturn, cipherlab::kMaxFrameLength);
   switch (m_pComm != nullptr ? Comm().CheckStatus() : TE_NOTOPEN) {
     case 0: return line;

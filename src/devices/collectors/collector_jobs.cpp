@@ -15,7 +15,7 @@ int CCP_DCOLL::OpenDevice(int port, const RunRequest* request) {
 }
 
 int CCP_DCOLL::CloseDevice(int) {
-  const std::lock_guard<std::mutex> hold(m_portUse);
+  const PortUse::Claim claim = m_portUse.WaitForTurn();
   m_protocol.Close();
   m_protocol.CloseTraceLog();
   return 1;
@@ -29,14 +29,24 @@ int CCP_DCOLL::ReadCode(int, char* text) {
 int CCP_DCOLL::ReadCollector(int, RecordCallback callback) {
   TheRunState().SetRecordCallback(callback);
   Notify(notice::kTransferStarts, "", 0, 0);
-  const std::lock_guard<std::mutex> hold(m_portUse);
+  const PortUse::Claim claim = m_portUse.WaitForTurn();
   return TakeTransferResult(m_protocol.ReadRecords(
       [](cipherlab::CollectorRecord& record) { DeliverCollectorRecordToHost(record); }, m_layout));
 }
 
 int CCP_DCOLL::LoadCollector(int, void* records, int count, int, int) {
-  const std::unique_lock<std::mutex> hold(m_portUse, std::try_to_lock);
-  if (!hold.owns_lock() || IsRunning() == 0 || IsOpened() == 0) return 0;
+  const PortUse::Claim claim = m_portUse.WaitForTurn();
+  return Load(records, count);
+}
+
+int CCP_DCOLL::LoadHostRecord(HostLineRecord* record) {
+  const PortUse::Claim claim = m_portUse.TakeIfFree();
+  // Seen under the claim: a close that began since has cleared it and waits for us.
+  if (!claim || IsOpened() == 0) return 0;
+  return Load(record, 1);
+}
+
+int CCP_DCOLL::Load(void* records, int count) {
   Notify(notice::kTransferStarts, "", 0, 0);
   return TakeTransferResult(m_protocol.LoadRecords(
       [records, count](cipherlab::CollectorRecord& record, int index) {

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <mutex>
-
 #include "devices/collectors/bht6045.h"
 #include "devices/collectors/casio_dt700.h"
 #include "devices/collectors/cipherlab.h"
+#include "devices/collectors/port_use.h"
 #include "devices/device_job.h"
 #include "devices/reading_delivery.h"
 #include "jobs/run_state.h"
@@ -22,23 +21,26 @@ class CCP_DCOLL : public CDeviceJob<CCipherLab> {
   CCP_DCOLL() : CCP_DCOLL(cipherlab::RecordLayout::kFull) {}
 
   int OpenDevice(int port, const RunRequest* request) override;
+  // Waits for a host's load in progress, so that nothing is sent after the close.
   int CloseDevice(int port) override;
   // Collectors deliver nothing by polling: an empty text and 0.
   int ReadCode(int port, char* text) override;
   int ReadCollector(int port, RecordCallback callback) override;
-  // Loads `count` lines of the host's array. Refused (0, nothing sent) unless this
-  // job's device is open and no other transfer of the job uses the port, as when the
-  // host's ScanerSetBarCodeInfo comes during a read.
+  // Loads `count` lines of the host's array: the run's own load (run mode 3).
   int LoadCollector(int port, void* records, int count, int third, int fourth) override;
 
  protected:
   explicit CCP_DCOLL(cipherlab::RecordLayout layout) : m_layout(layout) {}
 
+  // The host's single record: refused (0, nothing sent) unless the device is open and
+  // nobody else uses the port.
+  int LoadHostRecord(HostLineRecord* record) override;
+
  private:
+  int Load(void* records, int count);
+
   const cipherlab::RecordLayout m_layout;
-  // Held by each transfer and by the close: a load from the host's thread and the
-  // worker never use the port at the same time.
-  std::mutex m_portUse;
+  PortUse m_portUse;
 };
 
 // CipherLab terminals with short records of code and quantity, device code 504.

@@ -29,6 +29,7 @@
 #include "platform/clock.h"
 #include "platform/comm.h"
 #include "platform/growing_interval.h"
+#include "platform/posix/port_holders.h"
 #include "platform/posix/uucp_lock.h"
 #include "platform/threads.h"
 
@@ -453,10 +454,11 @@ Handle OpenDevice(const char* name, bool /*overlapped: every port here can wait*
   if (port == nullptr) return refuse(kErrorNotEnoughMemory);
   // The port must be known to be ours before anything about it changes: no other
   // open within this process (flock), no other program in exclusive mode (which the
-  // superuser's open passes), no other program's UUCP lock.
+  // superuser's open passes), no other program's UUCP lock, no other program that
+  // merely has it open.
   int exclusive = 0;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-      (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) ||
+      (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) || HeldByAnotherProcess(fd) ||
       port->lock.Take(path) == UucpLock::Outcome::kHeldByOther) {
     delete port;
     return refuse(kErrorAccessDenied);

@@ -1,5 +1,5 @@
 // The Denso and Casio collector jobs open their line at the terminal's own settings,
-// whatever speed the host's request names.
+// whatever speed the host's request names; the CipherLab jobs at that speed.
 #include <gtest/gtest.h>
 
 #include "devices/collectors/collector_jobs.h"
@@ -54,6 +54,16 @@ TEST(ReadingCollectorOpen, LineSettingsAreTheTerminalsWhateverTheRequestSays) {
     EXPECT_EQ(casio.lineOption2, 1) << requested;
     EXPECT_EQ(casio.dtrMode, 2) << requested;
     EXPECT_EQ(casio.rtsMode, 2) << requested;
+  }
+}
+
+TEST(CipherLabOpen, LineSpeedIsWordTwoOfTheRequest) {
+  testing::PtyDevice device;
+  if (!testing::PtyDevice::Available()) GTEST_SKIP() << testing::kNeedsRunner;
+  ASSERT_TRUE(device.IsReady()) << device.Error();
+  for (const int requested : {115200, 19200, 4800}) {
+    EXPECT_EQ(OpenedLine<CCP_DCOLL>(device, requested).baudRate, requested) << "500, 501";
+    EXPECT_EQ(OpenedLine<CSP_DCOLL>(device, requested).baudRate, requested) << "504";
   }
 }
 

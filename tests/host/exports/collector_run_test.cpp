@@ -198,6 +198,18 @@ TEST_F(CollectorRun, ReadDeliversEveryRecordOnceAndIntact) {
                               {11, "", 0, 0}}));
 }
 
+TEST_F(CollectorRun, ProgressCountsTensAndWrapsToZeroAtTheTenthRecord) {
+  // Sequence bytes alternate, as a terminal's do, so that none is taken for a repeat.
+  Steps script{{"READ\r", kAck + Frame(0, "1")}};
+  for (int i = 1; i < 11; ++i) script.push_back({kAck, Frame(i % 2, std::to_string(i + 1))});
+  script.push_back({kAck, kOver + kOver});
+  std::vector<int> progress;
+  for (const HostEvents::Notice& notice : Transfer(script, kCipherLabShort, kRead)) {
+    if (notice.code == 5) progress.push_back(notice.first);
+  }
+  EXPECT_EQ(progress, (std::vector<int>{10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 10}));
+}
+
 TEST_F(CollectorRun, ShortRecordsCountOneWhenTheQuantityIsMissingOrZero) {
   Transfer({{"READ\r", kAck + Frame(0, "5901234")},
             {kAck, Frame(1, "5901235,0")},
@@ -226,6 +238,18 @@ TEST_F(CollectorRun, DownloadsThatEndBadlyKeepWhatWasDeliveredAndReportWhy) {
       {"three rejected frames in a row",
        {{"READ\r", kAck + Corrupted(1, milk)}, {kNak, Corrupted(1, milk)}, {kNak, "\x01\r"}},
        0,
+       kBadReply},
+      {"two rejected frames, a repeat of the record before them, a third rejected frame",
+       {{"READ\r", kAck + Frame(1, milk)},
+        {kAck, Corrupted(2, milk)},
+        {kNak, Corrupted(2, milk)},
+        {kNak, Frame(1, milk) + Corrupted(2, milk)},
+        {kNak, ""}},
+       1,
+       kBadReply},
+      {"an overflow that a NAK recovered, then OVER and something else",
+       {{"READ\r", kAck + std::string(255, '7')}, {kNak, Frame(1, milk)}, {kAck, kOver + "OVEN\r"}},
+       1,
        kBadReply},
   };
   for (const Case& c : cases) {
@@ -266,12 +290,20 @@ TEST_F(CollectorRun, LoadSendsEachLineAsTheTerminalWantsIt) {
       HostLine("123", "A,B", 2, 4.5),
       // Cut to 13 characters, then stripped: "  12345ABCDEF" gives "12345ABCDEF".
       HostLine("  12345ABCDEFGHIJ", "      ", 1, 0.1),
+      // A name cut to 18 characters.
+      HostLine("7", "ABCDEFGHIJKLMNOPQRST", 1, 1),
   };
   const std::string first = std::string("A.B,123,2,0,4.50") + "\x03\x20\r";
   const std::string second = ",12345ABCDEF,1,0,0.10" + std::string("\x04\x64\r");
-  Transfer({{"CIPHER\r", kNak}, {"CIPHER\r", kAck}, {first, kNak}, {first, kAck}, {second, kAck}},
-           kCipherLab, kLoad, lines, 2);
-  EXPECT_EQ(received, "CIPHER\rCIPHER\r" + first + first + second + kOver + kOver);
+  const std::string third = "ABCDEFGHIJKLMNOPQR,7,1,0,1.00\x07\x32\r";
+  Transfer({{"CIPHER\r", kNak},
+            {"CIPHER\r", kAck},
+            {first, kNak},
+            {first, kAck},
+            {second, kAck},
+            {third, kAck}},
+           kCipherLab, kLoad, lines, 3);
+  EXPECT_EQ(received, "CIPHER\rCIPHER\r" + first + first + second + third + kOver + kOver);
   EXPECT_EQ(events.NoticeCodes().back(), 11);
   EXPECT_EQ(events.Notices()[events.Notices().size() - 2].code, 10);
 }
@@ -284,16 +316,149 @@ TEST_F(CollectorRun, LoadOfNoLinesFailsOnceTheCommandIsAcknowledged) {
 }
 
 TEST_F(CollectorRun, SingleLineIsLoadedWhileTheJobRunsInModeOne) {
-  ScriptedResponder terminal(device, {{"CIPHER\r", kAck}, {"A,1,1,0,2.00\x02\x43\r", kAck}});
-  ASSERT_EQ(Start(kCipherLab, device.Port()), 1);
-  HostLineRecord line = HostLine("1", "A", 1, 2);
-  EXPECT_EQ(ScanerSetBarCodeInfo(&line), 1);
-  EXPECT_TRUE(terminal.WaitForSteps(2, 3000));
-  std::this_thread::sleep_for(50ms);
-  EXPECT_EQ(terminal.Received(), "CIPHER\rA,1,1,0,2.00\x02\x43\r" + kOver + kOver);
-  EXPECT_LT(BreakAndWait(), 1500);
-  // The load's own result reaches no notice; run mode 1 of a collector ends with 7.
-  EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 9, 7, 11}));
+  const std::string line = "A,1,1,0,2.00\x02\x43\r";
+  struct Case {
+    const char* what;
+    Steps script;
+    std::string sent;
+    int error;  // the second number of the run's closing notice 7
+  };
+  const Case cases[] = {
+      {"acknowledged", {{"CIPHER\r", kAck}, {line, kAck}}, "CIPHER\r" + line + kOver + kOver, 0},
+      {"the command refused three times",
+       {{"CIPHER\r", kNak}, {"CIPHER\r", kNak}, {"CIPHER\r", kNak}},
+       "CIPHER\rCIPHER\rCIPHER\r",
+       24},
+  };
+  for (const Case& c : cases) {
+    ScriptedResponder terminal(device, c.script);
+    const std::size_t before = events.NoticeCount();
+    ASSERT_EQ(Start(kCipherLab, device.Port()), 1) << c.what;
+    HostLineRecord record = HostLine("1", "A", 1, 2);
+    // The load is over when the call returns.
+    EXPECT_EQ(ScanerSetBarCodeInfo(&record), 1) << c.what;
+    EXPECT_TRUE(terminal.WaitForReceived(c.sent.size(), 3000)) << c.what;
+    EXPECT_EQ(terminal.Received(), c.sent) << c.what;
+    EXPECT_LT(BreakAndWait(), 1500) << c.what;
+    Notices notices = events.Notices();
+    notices.erase(notices.begin(), notices.begin() + static_cast<std::ptrdiff_t>(before));
+    ASSERT_EQ(notices.size(), 4u) << c.what;
+    EXPECT_EQ(notices[0].code, 1);
+    EXPECT_EQ(notices[1].code, 9);
+    EXPECT_EQ(notices[2].code, 7);
+    EXPECT_EQ(notices[2].second, c.error) << c.what;
+    EXPECT_EQ(notices[3].code, 11);
+  }
+}
+
+HostLineRecord g_hostLine = HostLine("9", "X", 1, 1);
+int32_t g_hostLineTaken = -1;
+
+// A host that hands over an article line from inside its own callbacks.
+void ZELVANE_CALL RecordAndOfferALine(HostLineRecord* record) {
+  OnRecord(record);
+  g_hostLineTaken = ScanerSetBarCodeInfo(&g_hostLine);
+}
+
+void ZELVANE_CALL OfferALineOnClose(int32_t code, const char*, int32_t, int32_t) {
+  if (code == 11) g_hostLineTaken = ScanerSetBarCodeInfo(&g_hostLine);
+}
+
+std::vector<Line> g_otherLines;
+void ZELVANE_CALL OtherRecords(HostLineRecord* record) {
+  const std::lock_guard<std::mutex> hold(g_linesLock);
+  g_otherLines.push_back({record->code, record->name, record->quantity, record->price});
+}
+
+TEST_F(CollectorRun, TheRunsOwnTransferKeepsThePortAndItsCallbackWhateverTheHostCalls) {
+  const std::string milk = "Mleko,5901234,5,1250";
+  const std::string frame = "A.B,123,2,0,4.50\x03\x20\r";
+  HostLineRecord batch[5];
+  for (HostLineRecord& line : batch) line = HostLine("123", "A,B", 2, 4.5);
+  Steps load{{"CIPHER\r", kAck}};
+  std::string loaded = "CIPHER\r";
+  for (int i = 0; i < 5; ++i) {
+    load.push_back({frame, kAck});
+    loaded += frame;
+  }
+  loaded += kOver + kOver;
+  const Steps read{
+      {"READ\r", kAck + Frame(1, milk)}, {kAck, Frame(2, milk)}, {kAck, kOver + kOver}};
+  const std::vector<Line> readLines(2, {"5901234", "Mleko", 5.0, 12.5});
+  const RunRequest request = Request(kCipherLab);
+  struct Case {
+    const char* what;
+    int32_t mode;
+    RecordCallback onRecord;
+    // What the host does on its own thread right after the start; its result.
+    int32_t (*hostCall)(const RunRequest&);
+    int32_t hostResult;
+    Steps script;
+    std::string sent;
+    std::vector<Line> delivered;
+  };
+  const std::vector<int> loadNotices{1, 2, 4, 9, 10, 11};
+  const std::vector<int> readNotices{1, 2, 4, 9, 5, 5, 10, 11};
+  const Case cases[] = {
+      {"a line during a load",
+       kLoad,
+       &OnRecord,
+       [](const RunRequest&) { return ScanerSetBarCodeInfo(&g_hostLine); },
+       1,
+       load,
+       loaded,
+       {}},
+      {"a line during a read, and from the record callback", kRead, &RecordAndOfferALine,
+       [](const RunRequest&) { return ScanerSetBarCodeInfo(&g_hostLine); }, 1, read,
+       "READ\r" + kAck + kAck, readLines},
+      {"a second read of the same terminal", kRead, &OnRecord,
+       [](const RunRequest& again) {
+         return ZelvaneRunCollector(&again, kRead, &OtherRecords, nullptr, 0);
+       },
+       0, read, "READ\r" + kAck + kAck, readLines},
+  };
+  for (const Case& c : cases) {
+    {
+      const std::lock_guard<std::mutex> hold(g_linesLock);
+      g_lines.clear();
+      g_otherLines.clear();
+    }
+    const std::size_t before = events.NoticeCount();
+    ASSERT_EQ(Collect(kCipherLab, c.mode, c.onRecord, batch, 5), 1) << c.what;
+    EXPECT_EQ(c.hostCall(request), c.hostResult) << c.what;
+    if (c.hostResult == 0 && !kForwarding) {
+      EXPECT_EQ(ScanerError(), 999999) << c.what;
+      EXPECT_STREQ(ScanerErrMsg(),
+                   "Trwa ju\xBF praca tego urz\xB9"
+                   "dzenia (kolektor CipherLab); najpierw przerwij j\xB9")
+          << c.what;
+    }
+    ScriptedResponder terminal(device, c.script);
+    EXPECT_TRUE(runs.WaitForEnds(5s)) << c.what;
+    EXPECT_TRUE(terminal.WaitForReceived(c.sent.size(), 3000)) << c.what;
+    EXPECT_EQ(terminal.Received(), c.sent) << c.what;
+    EXPECT_EQ(Lines(), c.delivered) << c.what;
+    EXPECT_TRUE(g_otherLines.empty()) << c.what;
+    std::vector<int> codes;
+    for (std::size_t i = before; i < events.Notices().size(); ++i)
+      codes.push_back(events.Notices()[i].code);
+    EXPECT_EQ(codes, c.mode == kLoad ? loadNotices : readNotices) << c.what;
+  }
+}
+
+TEST_F(CollectorRun, NothingIsSentAfterTheClose) {
+  // The host's status callback hands over a line when it hears of the close.
+  RunRequest request = Request(kCipherLab);
+  request.status_callback = &OfferALineOnClose;
+  g_hostLineTaken = -1;
+  ASSERT_EQ(runs.Count([&] { return ScanerRun(&request, &HostEvents::OnCode); }), 1);
+  EXPECT_GE(BreakAndWait(), 0);
+  EXPECT_EQ(g_hostLineTaken, 1);
+  EXPECT_EQ(device.Read(1, 300), "");
+  EXPECT_EQ(events.NoticeCodes(), (std::vector<int>{1, 7, 11}));
+  if (!kForwarding) {
+    EXPECT_EQ(ScanerError(), 0) << "the run's own error stays";
+  }
 }
 
 TEST_F(CollectorRun, BreakEndsADownloadStuckInTheMiddleOfAFrame) {
