@@ -85,9 +85,8 @@ class RunControlTest : public ::testing::Test {
     static HostLineRecord records[1];
     RunSetup setup;
     setup.mode = mode;
-    setup.recordCallback = code == kCollector && mode == run_mode::kCollectorRead
-                               ? &RunningRecords
-                               : &LaterRecords;
+    setup.recordCallback =
+        code == kCollector && mode == run_mode::kCollectorRead ? &RunningRecords : &LaterRecords;
     setup.loadArguments = {records, 1, 0, 0};
     return control.StartCollectorRun(&request, setup);
   }
@@ -104,10 +103,12 @@ class RunControlTest : public ::testing::Test {
 };
 
 TEST_F(RunControlTest, StartsAreDecidedByWhatRunsAndRefusalsLeaveTheRunAlone) {
-  const std::string busy = "Trwa praca innego urz\xB9"
-                           "dzenia (skaner); najpierw przerwij j\xB9";
-  const std::string itself = "Trwa ju\xBF praca tego urz\xB9"
-                             "dzenia (kolektor); najpierw przerwij j\xB9";
+  const std::string busy =
+      "Trwa praca innego urz\xB9"
+      "dzenia (skaner); najpierw przerwij j\xB9";
+  const std::string itself =
+      "Trwa ju\xBF praca tego urz\xB9"
+      "dzenia (kolektor); najpierw przerwij j\xB9";
   struct Case {
     const char* what;
     int runningCode;  // kNone: nothing runs
