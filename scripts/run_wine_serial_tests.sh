@@ -73,11 +73,31 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
+# Made once, by whichever runner comes first.
+exec 9>"$WINEPREFIX.lock"
+flock 9
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "making the Wine prefix $WINEPREFIX (once)"
   "$registry_wine" wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
+# With ZELVANE_WINE_PREFIX_PER_PROGRAM set, each program runs in a prefix of its own,
+# with a server of its own, so that programs can run side by side: a copy of the
+# prefix made of hard links (Wine never writes its DLLs), with real copies of the
+# registry files, which the server rewrites.
+if [ -n "${ZELVANE_WINE_PREFIX_PER_PROGRAM:-}" ]; then
+  own=$WINEPREFIX-$(basename "$program" .exe)
+  if [ ! -f "$own/system.reg" ]; then
+    rm -rf "$own" "$own.new"
+    cp -al "$WINEPREFIX" "$own.new"
+    for registry in system.reg user.reg userdef.reg; do
+      cp --remove-destination "$WINEPREFIX/$registry" "$own.new/$registry"
+    done
+    mv "$own.new" "$own"
+  fi
+  export WINEPREFIX=$own
+fi
+flock -u 9
 
 keep_pair &
 keeper_pid=$!
@@ -98,6 +118,7 @@ wineserver -w || true
 # Our own server, so that what it prints when it ends (Wine 8 dumps its objects)
 # stays out of the test log.
 wineserver -p3 >/dev/null 2>&1
+# The newest server: the right one while programs run one at a time, as benchmarks do.
 ZELVANE_WINESERVER_PID=$(pgrep -n -x 'wineserver(64|32)?' || true)
 export ZELVANE_WINESERVER_PID
 
