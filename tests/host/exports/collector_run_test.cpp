@@ -19,6 +19,7 @@
 #include "devices/collectors/cipherlab_frames.h"
 #include "host/exports/device_run.h"
 #include "host/exports/host_events.h"
+#include "serial/notice_codes.h"
 #include "support/held_output.h"
 #include "support/scripted_responder.h"
 #include "support/serial_test_support.h"
@@ -132,9 +133,14 @@ class CollectorRun : public testing::DeviceRun {
   Notices Transfer(const Steps& script, int32_t deviceCode, int32_t mode,
                    HostLineRecord* records = nullptr, int32_t count = 0,
                    std::chrono::seconds limit = 5s) {
-    // Started first: terminals that lead the exchange must not speak before the port
-    // is open, whose open drops what came before.
+    // A terminal that leads the exchange must not speak before the port is open, whose
+    // open drops what came before: it starts at this run's transfer notice, which
+    // follows the open.
+    const std::size_t before = events.NoticeCount();
     EXPECT_EQ(Collect(deviceCode, mode, &OnRecord, records, count), 1);
+    if (!script.empty() && script.front().request.empty()) {
+      EXPECT_TRUE(events.WaitForNotice(notice::kTransferStarts, testing::kRunEndLimit, 1, before));
+    }
     ScriptedResponder terminal(device, script);
     EXPECT_TRUE(runs.WaitForEnds(limit));
     EXPECT_TRUE(terminal.WaitForSteps(script.size(), 2000)) << terminal.Received();
