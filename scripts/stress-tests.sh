@@ -32,10 +32,12 @@ for _ in $(seq "$(nproc)"); do
   hogs+=($!)
 done
 
-# The names of the tests that failed in one ctest log: CTest's own list, and for
+# The names of the tests that failed in one ctest log: CTest's own list (whose "did
+# not run" list of skipped cases has the same shape, and is left out), and for
 # programs that run many cases the cases that GoogleTest reports as failed.
 failed_names() {
-  sed -n -e 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' \
+  sed -n -e '/(\(Skipped\|Disabled\|Not Run\))$/d' \
+    -e 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' \
     -e 's/^\[  FAILED  \] \([^ ]*\) (.*$/\1/p' "$1" | sort -u
 }
 
