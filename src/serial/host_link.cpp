@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "jobs/guarded_call.h"
 #include "serial/veduvezid.h"
@@ -23,6 +24,7 @@ void CVeduvezid::ClearBreak() {
 }
 
 void CVeduvezid::PostStatus(int code, std::string_view text, int first, int second) {
+  const std::lock_guard<std::recursive_mutex> hold(m_noticeLock);
   constexpr std::size_t kMaxText = sizeof(m_notice.text) - 1;
   m_notice.code = code;
   m_notice.first = first;

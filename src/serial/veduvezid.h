@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string_view>
 
 #include "buffers/chr_arr.h"
@@ -49,6 +50,8 @@ class CVeduvezid : public CVask_SComm {
 
   // Fills the notice block (the text cut to 255 characters), calls the status callback
   // when one is set, and posts the message number to the window when both are set.
+  // The worker and the host's thread (a single-record load) both post: one notice is
+  // whole before the next begins, and a callback may post again from within.
   void PostStatus(int code, std::string_view text, int first, int second);
 
   void SetStatusCallback(StatusCallback callback) { m_pfnNotify.store(callback); }
@@ -161,6 +164,7 @@ class CVeduvezid : public CVask_SComm {
   PortProfile m_Profile;
   std::atomic<StatusCallback> m_pfnNotify{nullptr};
   std::atomic<StatusCallback> m_pfnObserver{nullptr};
+  std::recursive_mutex m_noticeLock;
   StatusNotice m_notice{};
 };
 
