@@ -158,7 +158,7 @@ int CLogicScaner::ReadOnePass(PollTiming timing, int port, int previousResult, c
     return read;
   };
   if (timing == PollTiming::kEveryHalfSecond) {
-    m_sleep(500);
+    PauseBeforePoll(500);
     return readCode();
   }
   if (previousResult == 1) m_sleep(300);

@@ -73,6 +73,12 @@ class CLogicScaner : public CThreadJob {
   // one record with port 0; a job whose port the worker may be using replaces it.
   virtual int LoadHostRecord(HostLineRecord* record);
 
+  // The pause before each poll of a device polled every half second: the whole pause
+  // by default. A device that can tell when a reading waits (the price checkers, where
+  // a customer waits for the answer) ends it as soon as one does, or when the job is
+  // broken.
+  virtual void PauseBeforePoll(unsigned milliseconds) { m_sleep(milliseconds); }
+
  private:
   int OpenJob();
   int RunMode();

@@ -8,7 +8,8 @@ namespace zelvane {
 
 // LAN price checkers, device code 702: the reading loop hands every code scanned at a
 // terminal to the host, whose answer (ScanerSetBarCodeInfo) goes back to the
-// terminal's display.
+// terminal's display. A customer waits at the terminal, so the loop takes each code
+// as soon as it is scanned instead of at the next half-second poll.
 class CSL_SCANER final : public CDeviceJob<CSprLan> {
  public:
   static constexpr int kMaxCodeLength = 20;
@@ -28,6 +29,17 @@ class CSL_SCANER final : public CDeviceJob<CSprLan> {
     if (record == nullptr) return 0;
     m_protocol.OfferAnswer(record);
     return 1;
+  }
+
+  // The loop may be waiting for a scan: the break ends that wait at once.
+  void Break() override {
+    CDeviceJob<CSprLan>::Break();
+    m_protocol.InterruptCodeWait();
+  }
+
+ protected:
+  void PauseBeforePoll(unsigned milliseconds) override {
+    m_protocol.WaitForCode(std::chrono::milliseconds(milliseconds));
   }
 };
 

@@ -105,6 +105,14 @@ std::string CSprLan::TakePendingCode() {
   return ThePriceExchange().TakePendingCode();
 }
 
+void CSprLan::WaitForCode(std::chrono::milliseconds limit) {
+  ThePriceExchange().WaitForCode(limit);
+}
+
+void CSprLan::InterruptCodeWait() {
+  ThePriceExchange().InterruptWait();
+}
+
 void CSprLan::OfferAnswer(const void* hostLine) {
   ThePriceExchange().Offer(MakePriceAnswer(host_line::Code(hostLine), host_line::Name(hostLine),
                                            host_line::Price(hostLine)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "platform/dynamic_library.h"
@@ -37,6 +38,11 @@ class CSprLan : public CVeduvezidECR {
   // The code scanned at a terminal that waits to be taken, cut to 20 characters;
   // empty when none waits.
   std::string TakePendingCode();
+
+  // Waits, at most `limit`, until a scanned code waits to be taken or the wait is
+  // interrupted.
+  void WaitForCode(std::chrono::milliseconds limit);
+  void InterruptCodeWait();
 
   // The host's answer for the waiting request: its article line's code, name, price.
   void OfferAnswer(const void* hostLine);
