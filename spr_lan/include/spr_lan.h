@@ -3,8 +3,22 @@
  * hands every scanned code to the price-request callback, one at a time in order,
  * and shows the answer on the terminal that scanned it.
  *
- * The listening address comes from the environment variable ZELVANE_PRICECHECK_LISTEN
- * ("host:port", default "0.0.0.0:9101") at every start.
+ * Three environment variables are read at every start:
+ *   ZELVANE_PRICECHECK_LISTEN      where to listen, "host:port" (default 0.0.0.0:9101);
+ *   ZELVANE_PRICECHECK_ALLOW       the terminals' addresses, a comma list of IPv4
+ *                                  addresses and CIDR ranges ("192.168.1.0/24,10.0.0.7";
+ *                                  unset: every address); a connection from elsewhere
+ *                                  is closed at once, before anything is read;
+ *   ZELVANE_PRICECHECK_PER_ADDRESS connections one address may hold (1 to 100, default
+ *                                  4); a new one beyond them replaces that address's
+ *                                  oldest.
+ * What the service refuses (a start and its reason, a connection off the allow list)
+ * is written to SPRLAN_<MMDD_HHMMSS>_<process>.txt in the temporary folder.
+ *
+ * Scans are put to the price-request callback one at a time, the connections taking
+ * turns; each connection keeps only its newest waiting scan, and a scan waits 1.5 s at
+ * most for its turn. A scan that is not put to the callback (replaced, too late, or
+ * waiting at the stop) is answered with a cleared display, never left unanswered.
  */
 #ifndef SPR_LAN_H
 #define SPR_LAN_H
@@ -41,6 +55,7 @@ enum {
   SPR_LAN_BAD_ADDRESS = 1,    /* ZELVANE_PRICECHECK_LISTEN is not host:port */
   SPR_LAN_CANNOT_LISTEN = 2,  /* the address cannot be bound (in use, not ours) */
   SPR_LAN_NO_RESOURCES = 3,   /* no socket layer, thread or callback */
+  SPR_LAN_BAD_ADMISSION = 4,  /* ZELVANE_PRICECHECK_ALLOW or _PER_ADDRESS cannot be read */
   SPR_LAN_ALREADY_RUNNING = 6 /* started before and not stopped; still listening */
 };
 
@@ -71,8 +86,9 @@ SPR_LAN_API uint8_t SPR_LAN_START_CALL
 UruchomionoObslugeSprawdzarek(int32_t* status, char* message, SprLanPriceRequest priceRequest,
                               SprLanNotify second, SprLanNotify third);
 
-/* Stops listening and closes every terminal's connection. A price request in
- * progress is let finish first. */
+/* Stops listening and closes every terminal's connection, after answering each
+ * waiting scan with a cleared display. A price request in progress is let finish
+ * first. */
 SPR_LAN_API void SPR_LAN_CALL ZatrzymanieObslugiSprawdzarek(void);
 
 #ifdef __cplusplus

@@ -9,8 +9,16 @@
 namespace spr_lan {
 namespace {
 
+using Milliseconds = std::chrono::milliseconds;
+
 // The network thread checks its stop flag at least this often even without a wake-up.
-constexpr int kLongestWaitMs = 1000;
+constexpr Milliseconds kLongestWait{1000};
+// A listener that cannot accept (no descriptor left) is left alone this long, so that
+// its waiting connection does not make every wait return at once.
+constexpr Milliseconds kAcceptPause{100};
+// Accepts in one round at most: a flood of connections must not starve the terminals
+// that are connected.
+constexpr int kAcceptsPerRound = 16;
 constexpr std::size_t kReadChunk = 4096;
 // The display buffers handed to the callback, with room to spare.
 constexpr std::size_t kDisplayBuffer = 64;
@@ -22,7 +30,8 @@ std::string Describe(const ListenAddress& address) {
 }  // namespace
 
 PriceCheckService::Outcome PriceCheckService::Start(const ListenAddress& address,
-                                                    SprLanPriceRequest priceRequest) {
+                                                    SprLanPriceRequest priceRequest,
+                                                    AdmissionRules rules) {
   if (m_running)
     return {SPR_LAN_ALREADY_RUNNING, "already listening on port " + std::to_string(m_port)};
   if (priceRequest == nullptr) return {SPR_LAN_NO_RESOURCES, "no price-request callback"};
@@ -39,6 +48,8 @@ PriceCheckService::Outcome PriceCheckService::Start(const ListenAddress& address
   }
   m_port = net::LocalPort(m_listener);
   m_priceRequest = priceRequest;
+  m_rules = std::move(rules);
+  m_acceptAgain = Clock::time_point();
   m_stopping = false;
   m_scans.Restart();
   try {
@@ -55,11 +66,13 @@ PriceCheckService::Outcome PriceCheckService::Start(const ListenAddress& address
 
 void PriceCheckService::Stop() {
   if (!m_running) return;
+  // The scans that wait are answered with a cleared display, and the one being asked
+  // with its answer, before the connections close.
+  for (const Scan& scan : m_scans.Stop()) PostAnswer(scan.connection, std::string(kClearScreen));
+  if (m_dispatcher.joinable()) m_dispatcher.join();
   m_stopping = true;
   m_waker.Wake();
-  m_scans.Stop();
   if (m_network.joinable()) m_network.join();
-  if (m_dispatcher.joinable()) m_dispatcher.join();
   net::CloseSocket(m_listener);
   m_listener = net::kNoSocket;
   m_waker.Close();
@@ -69,67 +82,100 @@ void PriceCheckService::Stop() {
 
 void PriceCheckService::ServeConnections() {
   std::vector<net::Watch> watches;
+  // Which connection each watch after the waker (and the listener) stands for.
+  std::vector<std::size_t> watched;
   while (!m_stopping) {
-    watches.assign({{m_waker.Watched()}, {m_listener}});
-    for (const Connection& connection : m_connections) {
-      watches.push_back({connection.socket, !connection.unsent.empty()});
+    const bool accepting = Clock::now() >= m_acceptAgain;
+    watches.assign({{m_waker.Watched()}});
+    if (accepting) watches.push_back({m_listener});
+    const std::size_t firstConnection = watches.size();
+    watched.clear();
+    for (std::size_t i = 0; i < m_connections.size(); ++i) {
+      const Connection& connection = m_connections[i];
+      // A half-closed connection is only watched while its answer waits to be sent.
+      if (connection.readClosed && connection.unsent.empty()) continue;
+      watches.push_back({connection.socket, !connection.readClosed, !connection.unsent.empty()});
+      watched.push_back(i);
     }
-    if (!net::WaitForSockets(watches, kLongestWaitMs)) break;
+    if (!net::WaitForSockets(watches, WaitLimitMs(Clock::now()))) break;
     if (m_stopping) break;
     if (watches[0].readable) m_waker.Drain();
     TakeAnswers();
-    if (watches[1].readable) AcceptWaiting();
+    AnswerExpired(Clock::now());
+    if (accepting && watches[1].readable) AcceptWaiting();
     // The connections accepted just now were not watched; they are read next round.
-    for (std::size_t i = 2; i < watches.size(); ++i) {
-      if (watches[i].readable) ReadFrom(m_connections[i - 2]);
+    for (std::size_t i = 0; i < watched.size(); ++i) {
+      if (watches[firstConnection + i].readable) ReadFrom(m_connections[watched[i]]);
     }
     for (Connection& connection : m_connections) WriteTo(connection);
-    DropGone();
+    CloseDone();
   }
-  for (Connection& connection : m_connections) net::CloseSocket(connection.socket);
-  m_connections.clear();
+  CloseAll();
+}
+
+// Until the next scan's turn runs out or the listener may be tried again, rounded up so
+// that the wait does not end just before.
+int PriceCheckService::WaitLimitMs(Clock::time_point now) const {
+  Clock::time_point end = now + kLongestWait;
+  if (const std::optional<Clock::time_point> expiry = m_scans.NextExpiry())
+    end = std::min(end, *expiry);
+  if (m_acceptAgain > now) end = std::min(end, m_acceptAgain);
+  const auto left = std::chrono::ceil<Milliseconds>(end - now);
+  return static_cast<int>(std::max(left, Milliseconds(0)).count());
 }
 
 void PriceCheckService::AcceptWaiting() {
-  for (;;) {
-    const net::Socket accepted = net::AcceptConnection(m_listener);
-    if (accepted == net::kNoSocket) return;
-    if (!MakeRoom()) {
-      net::CloseSocket(accepted);
-      continue;
+  for (int round = 0; round < kAcceptsPerRound; ++round) {
+    const net::Accepted accepted = net::AcceptConnection(m_listener);
+    switch (accepted.outcome) {
+      case net::Accepted::Outcome::kNoneWaiting: return;
+      case net::Accepted::Outcome::kLost: continue;
+      case net::Accepted::Outcome::kRetryLater: m_acceptAgain = Clock::now() + kAcceptPause; return;
+      case net::Accepted::Outcome::kConnection: Welcome(accepted); break;
     }
-    Connection connection;
-    connection.id = ++m_lastId;
-    connection.socket = accepted;
-    m_connections.push_back(std::move(connection));
   }
 }
 
-bool PriceCheckService::MakeRoom() {
-  const auto open = std::count_if(m_connections.begin(), m_connections.end(),
-                                  [](const Connection& connection) { return !connection.gone; });
-  if (static_cast<std::size_t>(open) < kMaxConnections) return true;
-  // A crowd of connections that never scan must not lock the terminals out: the
-  // oldest of them makes way. Terminals that have scanned keep their place.
-  const auto idle = std::find_if(
-      m_connections.begin(), m_connections.end(),
-      [](const Connection& connection) { return !connection.gone && !connection.scanned; });
-  if (idle == m_connections.end()) return false;
-  idle->gone = true;
-  return true;
+void PriceCheckService::Welcome(const net::Accepted& accepted) {
+  std::vector<Seat> seats;
+  for (const Connection& connection : m_connections) {
+    if (!connection.gone) seats.push_back({connection.id, connection.peer, connection.lastScan});
+  }
+  const Admission admission = Admit(m_rules, accepted.peer, seats);
+  if (!admission.admitted) {
+    m_trace.Write("refused a connection from " + FormatIpv4(accepted.peer) + ":" +
+                  std::to_string(accepted.peerPort) + ", an address off the allow list");
+    // Closed before anything is read: a stranger gets no say at all.
+    net::CloseSocket(accepted.socket);
+    return;
+  }
+  if (admission.makesWay) {
+    if (Connection* old = Find(*admission.makesWay)) old->gone = true;
+  }
+  Connection connection;
+  connection.id = ++m_lastId;
+  connection.socket = accepted.socket;
+  connection.peer = accepted.peer;
+  m_connections.push_back(std::move(connection));
 }
 
 void PriceCheckService::ReadFrom(Connection& connection) {
   char bytes[kReadChunk];
   const long got = net::ReceiveSome(connection.socket, bytes, sizeof bytes);
   if (got == net::kWouldBlock) return;
-  if (got <= 0) {
+  if (got == 0) {
+    // The terminal shut its sending side: its scans are still answered.
+    connection.readClosed = true;
+    return;
+  }
+  if (got < 0) {
     connection.gone = true;
     return;
   }
   for (std::string& code : connection.lines.Feed({bytes, static_cast<std::size_t>(got)})) {
-    connection.scanned = true;
-    m_scans.Push({connection.id, std::move(code)});
+    connection.lastScan = ++m_scansRead;
+    ++connection.awaited;
+    if (m_scans.Push({connection.id, std::move(code), Clock::now()})) AnswerCleared(connection);
   }
 }
 
@@ -152,38 +198,77 @@ void PriceCheckService::TakeAnswers() {
     const std::lock_guard<std::mutex> hold(m_answersLock);
     answers.swap(m_answers);
   }
-  for (const auto& answer : answers) {
-    const auto found =
-        std::find_if(m_connections.begin(), m_connections.end(),
-                     [&](const Connection& connection) { return connection.id == answer.first; });
-    if (found != m_connections.end()) found->unsent += answer.second;
+  for (const auto& [id, answer] : answers) {
+    Connection* connection = Find(id);
+    if (connection == nullptr) continue;
+    connection->unsent += answer;
+    --connection->awaited;
   }
 }
 
-void PriceCheckService::DropGone() {
+void PriceCheckService::AnswerExpired(Clock::time_point now) {
+  for (const Scan& scan : m_scans.TakeExpired(now)) {
+    if (Connection* connection = Find(scan.connection)) AnswerCleared(*connection);
+  }
+}
+
+// The answer of a scan that nobody was asked about: the display is cleared, so the
+// customer is not left looking at the previous article.
+void PriceCheckService::AnswerCleared(Connection& connection) {
+  connection.unsent += kClearScreen;
+  --connection.awaited;
+}
+
+PriceCheckService::Connection* PriceCheckService::Find(ConnectionId id) {
+  const auto found =
+      std::find_if(m_connections.begin(), m_connections.end(),
+                   [&](const Connection& connection) { return connection.id == id; });
+  return found != m_connections.end() ? &*found : nullptr;
+}
+
+void PriceCheckService::CloseDone() {
   for (const Connection& connection : m_connections) {
-    if (!connection.gone) continue;
+    if (!connection.IsDone()) continue;
     net::CloseSocket(connection.socket);
     m_scans.Forget(connection.id);
   }
-  std::erase_if(m_connections, [](const Connection& connection) { return connection.gone; });
+  std::erase_if(m_connections, [](const Connection& connection) { return connection.IsDone(); });
+}
+
+// At the stop: what was answered goes out as far as the connections take it at once.
+void PriceCheckService::CloseAll() {
+  TakeAnswers();
+  for (Connection& connection : m_connections) {
+    WriteTo(connection);
+    net::CloseSocket(connection.socket);
+  }
+  m_connections.clear();
 }
 
 void PriceCheckService::AnswerScans() {
   while (std::optional<Scan> scan = m_scans.PopWait()) {
-    char display[kDisplayBuffer] = {};
-    char displayCopy[kDisplayBuffer] = {};
-    std::int32_t kind = 0;
-    std::int32_t second = 0;
-    m_priceRequest(0, scan->code.c_str(), display, &kind, &second, displayCopy);
-    std::string answer = ComposeTerminalAnswer(
-        kind, std::string_view(display, ::strnlen(display, SPR_LAN_DISPLAY_SIZE)));
-    {
-      const std::lock_guard<std::mutex> hold(m_answersLock);
-      m_answers.emplace_back(scan->connection, std::move(answer));
-    }
-    m_waker.Wake();
+    // A scan the terminal has stopped waiting for is not put to the host.
+    PostAnswer(scan->connection,
+               IsPastItsTurn(*scan, Clock::now()) ? std::string(kClearScreen) : Ask(*scan));
   }
+}
+
+std::string PriceCheckService::Ask(const Scan& scan) {
+  char display[kDisplayBuffer] = {};
+  char displayCopy[kDisplayBuffer] = {};
+  std::int32_t kind = 0;
+  std::int32_t second = 0;
+  m_priceRequest(0, scan.code.c_str(), display, &kind, &second, displayCopy);
+  return ComposeTerminalAnswer(kind,
+                               std::string_view(display, ::strnlen(display, SPR_LAN_DISPLAY_SIZE)));
+}
+
+void PriceCheckService::PostAnswer(ConnectionId connection, std::string answer) {
+  {
+    const std::lock_guard<std::mutex> hold(m_answersLock);
+    m_answers.emplace_back(connection, std::move(answer));
+  }
+  m_waker.Wake();
 }
 
 }  // namespace spr_lan

@@ -27,12 +27,31 @@ Socket OpenListener(const ListenAddress& address, std::string& error);
 // The port a socket is bound to (0 when unknown).
 std::uint16_t LocalPort(Socket socket);
 
-// A connection to a listening address (the terminal's side), non-blocking once made;
-// kNoSocket with the reason in `error`.
-Socket ConnectTo(const ListenAddress& address, std::string& error);
+// A connection to a listening address (the terminal's side), non-blocking once made,
+// from the local IPv4 address `from` when it is not empty (a terminal of its own on
+// loopback: 127.0.0.x); kNoSocket with the reason in `error`.
+Socket ConnectTo(const ListenAddress& address, std::string& error, const std::string& from = "");
 
-// A waiting connection of a listener; kNoSocket when none waits.
-Socket AcceptConnection(Socket listener);
+// What one accept brought.
+struct Accepted {
+  enum class Outcome {
+    kConnection,  // `socket` and `peer` are set
+    kNoneWaiting,
+    kLost,        // a connection that went away before it was taken; try the next
+    kRetryLater,  // no descriptor, no memory, or another failure of the listener
+  };
+  Outcome outcome = Outcome::kNoneWaiting;
+  Socket socket = kNoSocket;
+  std::uint32_t peer = 0;  // the peer's IPv4 address, first byte highest
+  std::uint16_t peerPort = 0;
+};
+
+// A waiting connection of a listener, non-blocking, with TCP keepalive (idle 60 s,
+// then a few probes 10 s apart), so that a terminal that vanished without closing is
+// found gone. On Windows its close is abortive: a connection closed there leaves no
+// TIME_WAIT, which the listener's exclusive use would count against the port, so the
+// next start can listen on it at once.
+Accepted AcceptConnection(Socket listener);
 
 // Bytes read (above 0), 0 when the peer closed, kWouldBlock or kFailed.
 long ReceiveSome(Socket socket, char* buffer, std::size_t size);
@@ -42,15 +61,19 @@ long SendSome(Socket socket, const char* bytes, std::size_t size);
 
 void CloseSocket(Socket socket);
 
+// Ends the sending side of a connection (the peer reads its end); receiving goes on.
+void ShutDownSending(Socket socket);
+
 struct Watch {
   Socket socket = kNoSocket;
+  bool wantRead = true;
   bool wantWrite = false;
-  bool readable = false;  // also set for a closed or failed socket
+  bool readable = false;  // also set for a closed or failed socket that is read
   bool writable = false;
 };
 
-// Waits up to `milliseconds` until a watched socket can be read (or written, when
-// asked); marks them. False when the wait itself failed.
+// Waits up to `milliseconds` until a watched socket can be read (or written), as
+// asked; marks them. False when the wait itself failed.
 bool WaitForSockets(std::vector<Watch>& watches, int milliseconds);
 
 // Wakes a WaitForSockets from another thread: its socket is watched with the others.

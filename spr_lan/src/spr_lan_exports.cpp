@@ -4,7 +4,12 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <optional>
+#include <string>
+#include <variant>
 
+#include "admission.h"
+#include "allow_list.h"
 #include "listen_address.h"
 #include "price_check_service.h"
 #include "sockets.h"
@@ -13,6 +18,8 @@
 namespace {
 
 constexpr const char* kListenVariable = "ZELVANE_PRICECHECK_LISTEN";
+constexpr const char* kAllowVariable = "ZELVANE_PRICECHECK_ALLOW";
+constexpr const char* kPerAddressVariable = "ZELVANE_PRICECHECK_PER_ADDRESS";
 
 std::mutex g_startStop;
 
@@ -21,6 +28,45 @@ std::mutex g_startStop;
 spr_lan::PriceCheckService& TheService() {
   static auto* service = new spr_lan::PriceCheckService();
   return *service;
+}
+
+struct Settings {
+  spr_lan::ListenAddress address;
+  spr_lan::AdmissionRules admission;
+};
+
+// The environment's settings, read at every start; a setting that cannot be read
+// refuses the start rather than let in more terminals than were meant.
+std::variant<Settings, spr_lan::PriceCheckService::Outcome> ReadSettings() {
+  const auto bad = [](std::int32_t status, const char* variable, const std::string& value,
+                      const char* expected) {
+    return spr_lan::PriceCheckService::Outcome{
+        status, std::string(variable) + " is not " + expected + ": " + value};
+  };
+  Settings settings;
+  const std::string listen = spr_lan::net::ReadEnvironment(kListenVariable);
+  const std::optional<spr_lan::ListenAddress> address = spr_lan::ParseListenAddress(listen);
+  if (!address) return bad(SPR_LAN_BAD_ADDRESS, kListenVariable, listen, "host:port");
+  settings.address = *address;
+  const std::string allow = spr_lan::net::ReadEnvironment(kAllowVariable);
+  std::optional<spr_lan::AllowList> allowList = spr_lan::ParseAllowList(allow);
+  if (!allowList) {
+    return bad(SPR_LAN_BAD_ADMISSION, kAllowVariable, allow, "a list of IPv4 addresses and ranges");
+  }
+  settings.admission.allow = std::move(*allowList);
+  const std::string perAddress = spr_lan::net::ReadEnvironment(kPerAddressVariable);
+  const std::optional<std::size_t> share = spr_lan::ParsePerAddressShare(perAddress);
+  if (!share) return bad(SPR_LAN_BAD_ADMISSION, kPerAddressVariable, perAddress, "1 to 100");
+  settings.admission.perAddress = *share;
+  return settings;
+}
+
+spr_lan::PriceCheckService::Outcome StartService(SprLanPriceRequest priceRequest) {
+  std::variant<Settings, spr_lan::PriceCheckService::Outcome> settings = ReadSettings();
+  if (const auto* refused = std::get_if<spr_lan::PriceCheckService::Outcome>(&settings))
+    return *refused;
+  Settings& read = std::get<Settings>(settings);
+  return TheService().Start(read.address, priceRequest, std::move(read.admission));
 }
 
 void Report(std::int32_t* status, char* message, std::int32_t value, const std::string& text) {
@@ -40,15 +86,12 @@ SPR_LAN_API uint8_t SPR_LAN_START_CALL UruchomionoObslugeSprawdzarek(
     int32_t* status, char* message, SprLanPriceRequest priceRequest, SprLanNotify, SprLanNotify) {
   try {
     const std::lock_guard<std::mutex> hold(g_startStop);
-    const std::string setting = spr_lan::net::ReadEnvironment(kListenVariable);
-    const std::optional<spr_lan::ListenAddress> address = spr_lan::ParseListenAddress(setting);
-    if (!address) {
-      Report(status, message, SPR_LAN_BAD_ADDRESS,
-             std::string(kListenVariable) + " is not host:port: " + setting);
-      return 0;
-    }
-    const spr_lan::PriceCheckService::Outcome outcome = TheService().Start(*address, priceRequest);
+    const spr_lan::PriceCheckService::Outcome outcome = StartService(priceRequest);
     Report(status, message, outcome.status, outcome.message);
+    // The host shows none of this: the technician finds the reason in the trace.
+    if (outcome.status != SPR_LAN_LISTENING && outcome.status != SPR_LAN_ALREADY_RUNNING) {
+      TheService().Trace().Write("the service did not start: " + outcome.message);
+    }
     return outcome.status == SPR_LAN_LISTENING ? 1 : 0;
   } catch (...) {
     Report(status, message, SPR_LAN_NO_RESOURCES, "out of memory");

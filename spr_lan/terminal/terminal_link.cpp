@@ -17,7 +17,7 @@ int RemainingMs(TerminalLink::Clock::time_point end) {
 
 // Waits until the socket can be read (or written) or the end passes.
 bool WaitFor(net::Socket socket, bool write, TerminalLink::Clock::time_point end) {
-  std::vector<net::Watch> watches{{socket, write}};
+  std::vector<net::Watch> watches{{socket, !write, write}};
   if (!net::WaitForSockets(watches, RemainingMs(end))) return false;
   return write ? watches[0].writable : watches[0].readable;
 }
@@ -35,13 +35,14 @@ TerminalLink& TerminalLink::operator=(TerminalLink&& other) noexcept {
   return *this;
 }
 
-bool TerminalLink::Connect(const ListenAddress& address, std::string& error) {
+bool TerminalLink::Connect(const ListenAddress& address, std::string& error,
+                           const std::string& from) {
   Close();
   if (!net::StartSockets()) {
     error = "no socket layer";
     return false;
   }
-  m_socket = net::ConnectTo(address, error);
+  m_socket = net::ConnectTo(address, error, from);
   return IsOpen();
 }
 

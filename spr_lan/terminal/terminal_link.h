@@ -31,7 +31,9 @@ class TerminalLink {
   TerminalLink& operator=(TerminalLink&& other) noexcept;
   ~TerminalLink() { Close(); }
 
-  bool Connect(const ListenAddress& address, std::string& error);
+  // From the local address `from` when it is set (on loopback each terminal may have
+  // an address of its own, 127.0.0.x, as on a shop's network).
+  bool Connect(const ListenAddress& address, std::string& error, const std::string& from = "");
   // Every byte, waiting up to `limit` while the other side does not take them.
   bool Send(std::string_view bytes, std::chrono::milliseconds limit = std::chrono::seconds(2));
   // A scanned code as a terminal sends it: the code, CR, LF.
@@ -39,6 +41,8 @@ class TerminalLink {
   // Waits up to `limit` for a first byte, then reads until `quiet` passes without one.
   Received Receive(std::chrono::milliseconds limit,
                    std::chrono::milliseconds quiet = std::chrono::milliseconds(50));
+  // Shuts the terminal's sending side; its answers can still be received.
+  void ShutSending() { net::ShutDownSending(m_socket); }
   void Close();
   bool IsOpen() const { return m_socket != net::kNoSocket; }
 

@@ -14,6 +14,7 @@
 namespace spr_lan {
 namespace {
 
+using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
 TEST(LineSplitter, CutsCodesAtLineFeedsWithinBoundedLines) {
@@ -100,27 +101,77 @@ TEST(ListenAddress, ReadsHostAndPort) {
     EXPECT_EQ(ParseListenAddress(test.text), test.expected) << test.text;
 }
 
-TEST(ScanQueue, KeepsArrivalOrderWithinItsLimits) {
+// Fairness: the connections take turns after the one served last, each with only its
+// newest scan waiting. A step pushes a scan (and names the scan it replaced, if any)
+// or takes the next one (and names it).
+TEST(ScanQueue, ServesConnectionsInTurnKeepingOnlyTheNewestScanOfEach) {
+  struct Step {
+    ConnectionId push;  // 0: take the next scan instead
+    const char* code;
+    const char* expected;  // the scan replaced, or the scan taken; "" for none
+  };
+  struct Case {
+    const char* what;
+    std::vector<Step> steps;
+  };
+  const std::vector<Case> cases = {
+      {"a newer scan replaces the waiting one",
+       {{1, "a", ""}, {2, "b", ""}, {1, "c", "a"}, {0, "", "c"}, {0, "", "b"}}},
+      {"turns go round in the order of the connections, after the one served last",
+       {{3, "x", ""},
+        {1, "y", ""},
+        {2, "z", ""},
+        {0, "", "y"},
+        {1, "y2", ""},
+        {0, "", "z"},
+        {0, "", "x"},
+        {0, "", "y2"}}},
+      {"a client scanning without end delays another terminal by one answer at most",
+       {{1, "f1", ""},
+        {0, "", "f1"},
+        {1, "f2", ""},
+        {1, "f3", "f2"},
+        {2, "b", ""},
+        {1, "f4", "f3"},
+        {0, "", "b"},
+        {0, "", "f4"}}},
+  };
+  for (const Case& test : cases) {
+    ScanQueue queue;
+    for (const Step& step : test.steps) {
+      if (step.push != 0) {
+        const std::optional<Scan> replaced = queue.Push({step.push, step.code, Clock::now()});
+        EXPECT_EQ(replaced ? replaced->code : "", step.expected) << test.what << ", " << step.code;
+      } else {
+        const std::optional<Scan> taken = queue.PopWait();
+        ASSERT_TRUE(taken.has_value()) << test.what;
+        EXPECT_EQ(taken->code, step.expected) << test.what;
+      }
+    }
+  }
+
+  // A scan waits its turn 1.5 s at most; a connection that went away leaves nothing;
+  // the stop takes out what waits and ends every wait.
   ScanQueue queue;
-  EXPECT_TRUE(queue.Push({1, "a"}));
-  EXPECT_TRUE(queue.Push({2, "b"}));
-  EXPECT_TRUE(queue.Push({1, "c"}));
-  EXPECT_FALSE(queue.Push({1, "d"})) << "a third waiting scan of one connection";
-  EXPECT_TRUE(queue.Push({3, "e"}));
-  queue.Forget(2);
-  EXPECT_EQ(queue.PopWait(), (Scan{1, "a"}));
-  EXPECT_EQ(queue.PopWait(), (Scan{1, "c"}));
-  EXPECT_EQ(queue.PopWait(), (Scan{3, "e"}));
-
-  for (ConnectionId id = 0; id < ScanQueue::kTotal; ++id) ASSERT_TRUE(queue.Push({id, "x"}));
-  EXPECT_FALSE(queue.Push({ScanQueue::kTotal, "x"})) << "the whole queue is full";
-
-  queue.Stop();
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(queue.NextExpiry(), std::nullopt);
+  queue.Push({1, "old", start});
+  queue.Push({2, "new", start + 1s});
+  queue.Push({3, "gone", start});
+  queue.Forget(3);
+  EXPECT_EQ(queue.NextExpiry(), start + ScanQueue::kTurnLimit);
+  EXPECT_TRUE(queue.TakeExpired(start + ScanQueue::kTurnLimit - 1ms).empty());
+  EXPECT_EQ(queue.TakeExpired(start + ScanQueue::kTurnLimit),
+            (std::vector<Scan>{{1, "old", start}}));
+  EXPECT_TRUE(IsPastItsTurn({2, "new", start + 1s}, start + 1s + ScanQueue::kTurnLimit));
+  EXPECT_FALSE(IsPastItsTurn({2, "new", start + 1s}, start + 2s));
+  EXPECT_EQ(queue.Stop(), (std::vector<Scan>{{2, "new", start + 1s}}));
   EXPECT_EQ(queue.PopWait(), std::nullopt);
-  EXPECT_FALSE(queue.Push({1, "after stop"}));
+  EXPECT_EQ(queue.Push({1, "after stop", start}), (Scan{1, "after stop", start}))
+      << "a stopped queue gives the scan back";
   queue.Restart();
-  EXPECT_TRUE(queue.Push({1, "again"}));
-  EXPECT_EQ(queue.PopWait(), (Scan{1, "again"})) << "what waited at the stop was dropped";
+  EXPECT_EQ(queue.Push({1, "again", start}), std::nullopt);
+  EXPECT_EQ(queue.PopWait(), (Scan{1, "again", start}));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Winsock must come before windows.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After winsock2.h: SIO_KEEPALIVE_VALS.
+#include <mstcpip.h>
 
 #include <windows.h>
 
@@ -43,6 +45,18 @@ FoundAddress LookUp(const ListenAddress& address, int flags, std::string& error)
   return FoundAddress(found, &::freeaddrinfo);
 }
 
+// A terminal that vanished without closing (power cut, cable pulled) is found out:
+// after 60 s without traffic, probes 10 s apart (Windows sends ten). Failures leave
+// the system's defaults, which still close the connection some time.
+void KeepAlive(SOCKET handle) {
+  const BOOL on = TRUE;
+  ::setsockopt(handle, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on);
+  tcp_keepalive timing{1, 60000, 10000};
+  DWORD returned = 0;
+  ::WSAIoctl(handle, SIO_KEEPALIVE_VALS, &timing, sizeof timing, nullptr, 0, &returned, nullptr,
+             nullptr);
+}
+
 }  // namespace
 
 bool StartSockets() {
@@ -77,13 +91,22 @@ Socket OpenListener(const ListenAddress& address, std::string& error) {
   return static_cast<Socket>(handle);
 }
 
-Socket ConnectTo(const ListenAddress& address, std::string& error) {
+Socket ConnectTo(const ListenAddress& address, std::string& error, const std::string& from) {
   const FoundAddress found = LookUp(address, 0, error);
   if (!found) return kNoSocket;
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  if (!from.empty() && ::inet_pton(AF_INET, from.c_str(), &local.sin_addr) != 1) {
+    error = "not an IPv4 address: " + from;
+    return kNoSocket;
+  }
   const SOCKET handle = ::socket(found->ai_family, SOCK_STREAM, IPPROTO_TCP);
-  if (handle == INVALID_SOCKET ||
-      ::connect(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) != 0 ||
-      !MakeNonBlocking(handle)) {
+  const bool connected =
+      handle != INVALID_SOCKET &&
+      (from.empty() || ::bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0) &&
+      ::connect(handle, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 &&
+      MakeNonBlocking(handle);
+  if (!connected) {
     error = LastSocketError();
     if (handle != INVALID_SOCKET) ::closesocket(handle);
     return kNoSocket;
@@ -98,14 +121,31 @@ std::uint16_t LocalPort(Socket socket) {
   return ntohs(bound.sin_port);
 }
 
-Socket AcceptConnection(Socket listener) {
-  const SOCKET handle = ::accept(Handle(listener), nullptr, nullptr);
-  if (handle == INVALID_SOCKET) return kNoSocket;
+Accepted AcceptConnection(Socket listener) {
+  sockaddr_in peer{};
+  int size = sizeof peer;
+  const SOCKET handle = ::accept(Handle(listener), reinterpret_cast<sockaddr*>(&peer), &size);
+  if (handle == INVALID_SOCKET) {
+    switch (::WSAGetLastError()) {
+      case WSAEWOULDBLOCK: return {Accepted::Outcome::kNoneWaiting};
+      case WSAECONNRESET:
+      case WSAEINTR: return {Accepted::Outcome::kLost};
+      // WSAEMFILE, WSAENOBUFS: the waiting connection stays waiting, so trying again
+      // at once would only spin.
+      default: return {Accepted::Outcome::kRetryLater};
+    }
+  }
   if (!MakeNonBlocking(handle)) {
     ::closesocket(handle);
-    return kNoSocket;
+    return {Accepted::Outcome::kLost};
   }
-  return static_cast<Socket>(handle);
+  KeepAlive(handle);
+  // Abortive close, so that no TIME_WAIT holds the port (see the header).
+  const linger abortive{1, 0};
+  ::setsockopt(handle, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive),
+               sizeof abortive);
+  return {Accepted::Outcome::kConnection, static_cast<Socket>(handle), ntohl(peer.sin_addr.s_addr),
+          ntohs(peer.sin_port)};
 }
 
 long ReceiveSome(Socket socket, char* buffer, std::size_t size) {
@@ -124,17 +164,23 @@ void CloseSocket(Socket socket) {
   if (socket != kNoSocket) ::closesocket(Handle(socket));
 }
 
+void ShutDownSending(Socket socket) {
+  if (socket != kNoSocket) ::shutdown(Handle(socket), SD_SEND);
+}
+
 bool WaitForSockets(std::vector<Watch>& watches, int milliseconds) {
   std::vector<WSAPOLLFD> polled(watches.size());
   for (std::size_t i = 0; i < watches.size(); ++i) {
     polled[i].fd = Handle(watches[i].socket);
-    polled[i].events = static_cast<SHORT>(POLLRDNORM | (watches[i].wantWrite ? POLLWRNORM : 0));
+    polled[i].events = static_cast<SHORT>((watches[i].wantRead ? POLLRDNORM : 0) |
+                                          (watches[i].wantWrite ? POLLWRNORM : 0));
   }
   if (::WSAPoll(polled.data(), static_cast<ULONG>(polled.size()), milliseconds) == SOCKET_ERROR) {
     return false;
   }
   for (std::size_t i = 0; i < watches.size(); ++i) {
-    watches[i].readable = (polled[i].revents & (POLLRDNORM | POLLHUP | POLLERR)) != 0;
+    watches[i].readable =
+        watches[i].wantRead && (polled[i].revents & (POLLRDNORM | POLLHUP | POLLERR)) != 0;
     watches[i].writable = (polled[i].revents & POLLWRNORM) != 0;
   }
   return true;
