@@ -4,6 +4,7 @@
 #include <iostream>
 #include <thread>
 
+#include "allow_list.h"
 #include "buffers/buffer_functions.h"
 #include "buffers/chr_arr.h"
 #include "buffers/code_pages.h"
@@ -27,10 +28,9 @@ constexpr auto kRetryConnect = 200ms;
 constexpr std::size_t kRandomFaultWithin = 64;
 
 bool Connect(spr_lan::TerminalLink& link, const spr_lan::ListenAddress& service,
-             std::chrono::milliseconds connectFor, const std::atomic<bool>& stop,
-             std::string& error) {
-  const auto end = std::chrono::steady_clock::now() + connectFor;
-  while (!link.Connect(service, error)) {
+             const TerminalPlay& play, const std::atomic<bool>& stop, std::string& error) {
+  const auto end = std::chrono::steady_clock::now() + play.connectFor;
+  while (!link.Connect(service, error, play.from)) {
     if (stop || std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(kRetryConnect);
   }
@@ -76,7 +76,7 @@ PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string
       continue;
     }
     const bool takesValue = name == "--service" || name == "--codes" || name == "--every" ||
-                            name == "--fault" || name == "--seed";
+                            name == "--fault" || name == "--seed" || name == "--from";
     if (!takesValue) return "unknown option '" + name + "'";
     if (i + 1 == arguments.size()) return name + " needs a value";
     const std::string& value = arguments[++i];
@@ -84,6 +84,9 @@ PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string
       const auto address = spr_lan::ParseListenAddress(value);
       if (!address || value.empty()) return BadOptionValue(name, value);
       options.service = *address;
+    } else if (name == "--from") {
+      if (!spr_lan::ParseIpv4(value)) return BadOptionValue(name, value);
+      options.from = value;
     } else if (name == "--codes") {
       for (std::string& code : SplitList(value)) {
         if (!code.empty()) options.codes.push_back(std::move(code));
@@ -111,6 +114,9 @@ std::string PriceTerminalUsage(const std::string& programName) {
          "  --codes LIST         comma-separated codes to scan (default: one per line\n"
          "                       of standard input)\n"
          "  --every MS           pause between two scans of the list (default 1000)\n"
+         "  --from ADDRESS       the terminal's own IPv4 address, e.g. 127.0.0.7 on\n"
+         "                       loopback (the service tells terminals apart by address;\n"
+         "                       default: the system's choice)\n"
          "  --fault KIND[@N]     drop, flip, cut (the rest of the code), stall (6 s) or\n"
          "                       vanish (connection closed) at byte N of what the\n"
          "                       terminal sends (from 0; random without @N)\n"
@@ -130,7 +136,7 @@ int PlayPriceTerminal(const spr_lan::ListenAddress& service, NextCode next, void
                       const TerminalPlay& play, const std::atomic<bool>& stop, std::FILE* out) {
   spr_lan::TerminalLink connection;
   std::string error;
-  if (!Connect(connection, service, play.connectFor, stop, error)) {
+  if (!Connect(connection, service, play, stop, error)) {
     std::fprintf(out, "terminal: cannot connect to %s:%u: %s\n", service.host.c_str(),
                  static_cast<unsigned>(service.port), error.c_str());
     return 1;
@@ -177,13 +183,15 @@ int PlayPriceTerminal(const spr_lan::ListenAddress& service, const std::vector<s
 int RunPriceTerminal(const PriceTerminalOptions& options) {
   const std::atomic<bool> never{false};
   if (!options.codes.empty()) {
-    return PlayPriceTerminal(options.service, options.codes,
-                             {options.every, std::chrono::milliseconds(0), options.fault}, never,
-                             stdout);
+    return PlayPriceTerminal(
+        options.service, options.codes,
+        {options.every, std::chrono::milliseconds(0), options.fault, kLongestAnswer, options.from},
+        never, stdout);
   }
-  return PlayPriceTerminal(
-      options.service, &NextFromInput, nullptr,
-      {std::chrono::milliseconds(0), std::chrono::milliseconds(0), options.fault}, never, stdout);
+  return PlayPriceTerminal(options.service, &NextFromInput, nullptr,
+                           {std::chrono::milliseconds(0), std::chrono::milliseconds(0),
+                            options.fault, kLongestAnswer, options.from},
+                           never, stdout);
 }
 
 }  // namespace zelvane::devsim

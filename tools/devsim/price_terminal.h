@@ -22,6 +22,7 @@ struct PriceTerminalOptions {
   std::vector<std::string> codes;  // empty: one code per line of standard input
   std::chrono::milliseconds every{1000};
   std::optional<LineFault> fault;  // what goes wrong on the terminal's line, if anything
+  std::string from;                // the terminal's own IPv4 address; empty: the system's
 };
 
 using PriceTerminalParseResult = std::variant<PriceTerminalOptions, std::string>;
@@ -36,18 +37,20 @@ std::vector<std::string> DisplayedLines(std::string_view commands);
 // Where the codes come from: the next one, or false when there are no more.
 using NextCode = bool (*)(void* source, std::string& code);
 
-// The service answers within ten 500 ms waits of the host's answer and three of the
-// previous code; a terminal allows a little more.
+// The service answers within 1.5 s of a scan's turn and 5 s of the host's answer; a
+// terminal allows a little more.
 constexpr std::chrono::milliseconds kLongestAnswer{7000};
 
 // How a terminal plays: the pause between two scans, how long it keeps trying to
-// connect, what goes wrong on its line, if anything, and how long it waits for an
-// answer.
+// connect, what goes wrong on its line, if anything, how long it waits for an answer,
+// and the local address it connects from (on loopback each simulated terminal can
+// have one of its own, 127.0.0.x, as the service tells terminals apart by address).
 struct TerminalPlay {
   std::chrono::milliseconds every{0};
   std::chrono::milliseconds connectFor{0};
   std::optional<LineFault> fault;
   std::chrono::milliseconds answerWait = kLongestAnswer;
+  std::string from;
 };
 
 // Connects, then scans every code that `next` gives, printing the screen after each to

@@ -17,6 +17,8 @@ namespace {
 constexpr const char* kListenVariable = "ZELVANE_PRICECHECK_LISTEN";
 constexpr auto kBetweenScans = std::chrono::seconds(1);
 constexpr auto kWaitForService = std::chrono::seconds(10);
+// The terminal's own loopback address, as a terminal on the shop's network has one.
+constexpr const char* kTerminalAddress = "127.0.0.2";
 
 void SetListenAddress(const std::string& address) {
 #if defined(_WIN32)
@@ -51,8 +53,10 @@ SimulatedTerminal::~SimulatedTerminal() {
 }
 
 void SimulatedTerminal::Play() {
-  devsim::PlayPriceTerminal(*spr_lan::ParseListenAddress(m_address), m_codes,
-                            {kBetweenScans, kWaitForService, std::nullopt}, m_stop, stdout);
+  devsim::PlayPriceTerminal(
+      *spr_lan::ParseListenAddress(m_address), m_codes,
+      {kBetweenScans, kWaitForService, std::nullopt, devsim::kLongestAnswer, kTerminalAddress},
+      m_stop, stdout);
 }
 
 }  // namespace zelvane::host

@@ -12,6 +12,8 @@
 
 #include "devices/host_line.h"
 #include "host/library_objects.h"
+#include "jobs/run_state.h"
+#include "support/job_test_support.h"
 #include "support/serial_test_support.h"
 
 namespace zelvane {
@@ -169,6 +171,50 @@ TEST_F(PriceCheckerJob, ScannedCodeReachesTheHostAndItsAnswerTheService) {
   EXPECT_EQ(std::string(closed.display), "");
   EXPECT_EQ(closed.kind, 0);
   EXPECT_EQ(closed.second, 3);
+}
+
+// The host of the reading loop: answers each code at once from inside its callback,
+// as a shop application does, through the job that runs.
+CSL_SCANER* g_runningJob = nullptr;
+std::vector<std::string> g_handedCodes;
+std::vector<unsigned> g_sleeps;
+
+void ZELVANE_CALL AnswerAtOnce(const char* code) {
+  g_handedCodes.emplace_back(code);
+  HostLineRecord record{};
+  std::snprintf(record.code, sizeof record.code, "%s", code);
+  std::snprintf(record.name, sizeof record.name, "Towar %s", code);
+  record.price = 1.0;
+  g_runningJob->TakeHostRecord(&record);
+}
+
+// A customer waits at the terminal: the loop takes every code as soon as it is
+// scanned, never after a pause of its own, and hands it to the host one per call.
+TEST_F(PriceCheckerJob, ReadingLoopTakesEachScannedCodeAtOnce) {
+  g_runningJob = &job;
+  g_handedCodes.clear();
+  g_sleeps.clear();
+  job.SetSleepFunction([](unsigned milliseconds) { g_sleeps.push_back(milliseconds); });
+  testing::PrepareRun(702, 0, false);
+  TheRunState().SetCodeCallback(&AnswerAtOnce);
+  ASSERT_EQ(job.Start(nullptr, 0), 1);
+  ASSERT_NE(g_service.priceRequest, nullptr);
+
+  for (const char* code : {"1", "22", "333"}) {
+    char display[64] = {};
+    char copy[64] = {};
+    std::int32_t kind = 0;
+    std::int32_t second = 0;
+    g_service.priceRequest(0, code, display, &kind, &second, copy);
+    EXPECT_EQ(std::string(display).substr(0, std::string("Towar ").size() + std::strlen(code)),
+              std::string("Towar ") + code);
+  }
+  // The loop now waits for the next scan; the break ends that wait and the run.
+  job.Break();
+  ASSERT_TRUE(testing::WaitUntilIdle(job));
+  EXPECT_EQ(g_handedCodes, (std::vector<std::string>{"1", "22", "333"}));
+  EXPECT_EQ(g_sleeps, std::vector<unsigned>{}) << "the loop does not sleep between polls";
+  g_runningJob = nullptr;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/exports/host_events.h"
@@ -44,11 +45,9 @@ const std::map<std::string, Article> kPriceList = {
     {"5900000000001", {"\xAF\xF3\xB3\xE6 \xB3\xB9kowa", 3.0}},  // "Żółć łąkowa"
 };
 
-void ZELVANE_CALL AnswerFromPriceList(const char* code) {
-  HostEvents::OnCode(code);
-  if (std::string(code) == "silent") return;
+void Answer(const std::string& code) {
   HostLineRecord record{};
-  std::snprintf(record.code, sizeof record.code, "%s", code);
+  std::snprintf(record.code, sizeof record.code, "%s", code.c_str());
   const auto found = kPriceList.find(code);
   if (found != kPriceList.end()) {
     std::snprintf(record.name, sizeof record.name, "%s", found->second.name.c_str());
@@ -57,9 +56,23 @@ void ZELVANE_CALL AnswerFromPriceList(const char* code) {
   ScanerSetBarCodeInfo(&record);
 }
 
+// A slow host: "silent" is answered only with the next code, too late.
+std::string g_lateCode;
+
+void ZELVANE_CALL AnswerFromPriceList(const char* code) {
+  HostEvents::OnCode(code);
+  if (std::string(code) == "silent") {
+    g_lateCode = code;
+    return;
+  }
+  if (!g_lateCode.empty()) Answer(std::exchange(g_lateCode, std::string()));
+  Answer(code);
+}
+
 class PriceCheckerRun : public ::testing::Test {
  protected:
   void SetUp() override {
+    g_lateCode.clear();
     port = testing::FreeLoopbackPort();
     ASSERT_NE(port, 0);
     testing::SetServiceAddress("127.0.0.1:" + std::to_string(port));
@@ -83,14 +96,15 @@ class PriceCheckerRun : public ::testing::Test {
 
   void BreakAndWait() { ASSERT_GE(runs.BreakAndWait(testing::kRunEndLimit), 0); }
 
-  spr_lan::TerminalLink Terminal() {
+  // A terminal from a loopback address of its own, 127.0.0.<number>.
+  spr_lan::TerminalLink Terminal(int number = 2) {
     spr_lan::TerminalLink link;
     std::string error;
-    EXPECT_TRUE(link.Connect({"127.0.0.1", port}, error)) << error;
+    EXPECT_TRUE(link.Connect({"127.0.0.1", port}, error, "127.0.0." + std::to_string(number)))
+        << error;
     return link;
   }
 
-  // Answers come after the next poll of the reading loop, 500 ms at most.
   Screen ScanAndRead(spr_lan::TerminalLink& terminal, const std::string& code) {
     EXPECT_TRUE(terminal.SendCode(code));
     return spr_lan::ScreenLines(terminal.Receive(2s).bytes);
@@ -130,8 +144,8 @@ TEST_F(PriceCheckerRun, TerminalShowsTheHostsAnswers) {
 
 TEST_F(PriceCheckerRun, TwoTerminalsScanningAtOnceAreBothAnswered) {
   ASSERT_EQ(Start(), 1);
-  spr_lan::TerminalLink first = Terminal();
-  spr_lan::TerminalLink second = Terminal();
+  spr_lan::TerminalLink first = Terminal(2);
+  spr_lan::TerminalLink second = Terminal(3);
   ASSERT_TRUE(first.SendCode("2000000000015"));
   ASSERT_TRUE(second.SendCode("5901234123457"));
   EXPECT_EQ(spr_lan::ScreenLines(first.Receive(3s).bytes), (Screen{"Mleko", kPriceLine}));
@@ -153,13 +167,22 @@ TEST_F(PriceCheckerRun, UnansweredScanClearsTheDisplayAfterFiveSeconds) {
   const auto waited = received.firstByte - scanned;
   EXPECT_GE(waited, 4500ms);
   EXPECT_LT(waited, 6500ms);
+
+  // The host answers the code after its wait ran out, while another terminal's code
+  // waits: that terminal shows its own article, not the late one.
+  spr_lan::TerminalLink other = Terminal(3);
+  EXPECT_EQ(ScanAndRead(other, "2000000000015"), (Screen{"Mleko", kPriceLine}));
+  EXPECT_EQ(events.Codes(), (std::vector<std::string>{"silent", "2000000000015"}));
 }
 
 TEST_F(PriceCheckerRun, SecondRunStartsTheServiceAgain) {
   ASSERT_EQ(Start(), 1);
-  // One poll, so that the run ends with success.
-  std::this_thread::sleep_for(700ms);
+  // A terminal connected across the stop: the stop closes its connection, and the
+  // next run listens on the same port at once.
+  spr_lan::TerminalLink connected = Terminal();
+  EXPECT_EQ(ScanAndRead(connected, "2000000000015"), (Screen{"Mleko", kPriceLine}));
   BreakAndWait();
+  EXPECT_TRUE(connected.Receive(1s).closed);
   ASSERT_EQ(Start(), 1);
   spr_lan::TerminalLink terminal = Terminal();
   EXPECT_EQ(ScanAndRead(terminal, "2000000000015"), (Screen{"Mleko", kPriceLine}));

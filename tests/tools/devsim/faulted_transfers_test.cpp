@@ -368,10 +368,10 @@ TEST_F(FaultedTransfers, PriceCheckerCodesSurviveStallsAndAVanishingTerminal) {
     EXPECT_NE(screen, nullptr);
     const std::atomic<bool> never{false};
     // The terminal's status says whether every scan was answered.
-    const int status = PlayPriceTerminal(
-        address, codes,
-        {std::chrono::milliseconds(100), std::chrono::seconds(2), fault, std::chrono::seconds(1)},
-        never, screen);
+    const int status = PlayPriceTerminal(address, codes,
+                                         {std::chrono::milliseconds(100), std::chrono::seconds(2),
+                                          fault, std::chrono::seconds(1), "127.0.0.2"},
+                                         never, screen);
     std::fclose(screen);
     const std::lock_guard<std::mutex> hold(g_askedLock);
     return Taken(g_asked, status == 0);

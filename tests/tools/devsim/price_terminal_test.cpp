@@ -10,12 +10,13 @@ namespace {
 
 TEST(PriceTerminalOptions, ReadsServiceCodesAndPace) {
   const auto parsed = ParsePriceTerminalOptions(
-      {"--service", "10.0.0.5:9200", "--codes", "1,,2", "--every", "250"});
+      {"--service", "10.0.0.5:9200", "--codes", "1,,2", "--every", "250", "--from", "127.0.0.7"});
   ASSERT_TRUE(std::holds_alternative<PriceTerminalOptions>(parsed));
   const PriceTerminalOptions& options = std::get<PriceTerminalOptions>(parsed);
   EXPECT_EQ(options.service, (spr_lan::ListenAddress{"10.0.0.5", 9200}));
   EXPECT_EQ(options.codes, (std::vector<std::string>{"1", "2"}));
   EXPECT_EQ(options.every.count(), 250);
+  EXPECT_EQ(options.from, "127.0.0.7");
   EXPECT_FALSE(options.fault.has_value());
 
   // A fault at a chosen byte, or at one drawn from the seed wherever the seed stands.
@@ -38,7 +39,8 @@ TEST(PriceTerminalOptions, ReadsServiceCodesAndPace) {
   const std::vector<std::vector<std::string>> refused = {
       {"--service", "nohostport"}, {"--service", ""}, {"--every", "-1"},
       {"--every", "1s"},           {"--codes"},       {"--what", "1"},
-      {"--fault", "melt"},         {"--seed", "-1"}};
+      {"--fault", "melt"},         {"--seed", "-1"},  {"--from", "localhost"},
+      {"--from", "127.0.0"}};
   for (const auto& arguments : refused) {
     EXPECT_TRUE(std::holds_alternative<std::string>(ParsePriceTerminalOptions(arguments)))
         << arguments[0];
