@@ -12,8 +12,9 @@
  *   ZELVANE_PRICECHECK_PER_ADDRESS connections one address may hold (1 to 100, default
  *                                  4); a new one beyond them replaces that address's
  *                                  oldest.
- * What the service refuses (a start and its reason, a connection off the allow list)
- * is written to SPRLAN_<MMDD_HHMMSS>_<process>.txt in the temporary folder.
+ * What the service refuses (a start and its reason; each address off the allow list,
+ * once per start) is written to SPRLAN_<MMDD_HHMMSS>_<process>.txt in the temporary
+ * folder.
  *
  * Scans are put to the price-request callback one at a time, the connections taking
  * turns; each connection keeps only its newest waiting scan, and a scan waits 1.5 s at

@@ -50,6 +50,7 @@ PriceCheckService::Outcome PriceCheckService::Start(const ListenAddress& address
   m_priceRequest = priceRequest;
   m_rules = std::move(rules);
   m_acceptAgain = Clock::time_point();
+  m_refusedPeers.clear();
   m_stopping = false;
   m_scans.Restart();
   try {
@@ -143,8 +144,7 @@ void PriceCheckService::Welcome(const net::Accepted& accepted) {
   }
   const Admission admission = Admit(m_rules, accepted.peer, seats);
   if (!admission.admitted) {
-    m_trace.Write("refused a connection from " + FormatIpv4(accepted.peer) + ":" +
-                  std::to_string(accepted.peerPort) + ", an address off the allow list");
+    TraceRefusal(accepted.peer);
     // Closed before anything is read: a stranger gets no say at all.
     net::CloseSocket(accepted.socket);
     return;
@@ -157,6 +157,14 @@ void PriceCheckService::Welcome(const net::Accepted& accepted) {
   connection.socket = accepted.socket;
   connection.peer = accepted.peer;
   m_connections.push_back(std::move(connection));
+}
+
+// An address that keeps trying is written down once per start: the trace says who
+// knocked, not how often.
+void PriceCheckService::TraceRefusal(Ipv4 peer) {
+  if (m_refusedPeers.size() >= kMaxTracedRefusals || !m_refusedPeers.insert(peer).second) return;
+  m_trace.Write("refused a connection from " + FormatIpv4(peer) +
+                ", an address off the allow list (its further attempts are not written down)");
 }
 
 void PriceCheckService::ReadFrom(Connection& connection) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -74,6 +75,7 @@ class PriceCheckService {
   int WaitLimitMs(Clock::time_point now) const;
   void AcceptWaiting();
   void Welcome(const net::Accepted& accepted);
+  void TraceRefusal(Ipv4 peer);
   void ReadFrom(Connection& connection);
   void WriteTo(Connection& connection);
   void TakeAnswers();
@@ -104,6 +106,9 @@ class PriceCheckService {
   ConnectionId m_lastId = 0;
   std::uint64_t m_scansRead = 0;
   Clock::time_point m_acceptAgain;
+  // The addresses refused since the start, each written down once.
+  static constexpr std::size_t kMaxTracedRefusals = 1000;
+  std::set<Ipv4> m_refusedPeers;
 
   // Answers from the dispatcher (and the stop) to the network thread.
   std::mutex m_answersLock;

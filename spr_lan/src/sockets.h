@@ -43,7 +43,6 @@ struct Accepted {
   Outcome outcome = Outcome::kNoneWaiting;
   Socket socket = kNoSocket;
   std::uint32_t peer = 0;  // the peer's IPv4 address, first byte highest
-  std::uint16_t peerPort = 0;
 };
 
 // A waiting connection of a listener, non-blocking, with TCP keepalive (idle 60 s,

@@ -137,7 +137,7 @@ Accepted AcceptConnection(Socket listener) {
     }
   }
   KeepAlive(fd);
-  return {Accepted::Outcome::kConnection, fd, ntohl(peer.sin_addr.s_addr), ntohs(peer.sin_port)};
+  return {Accepted::Outcome::kConnection, fd, ntohl(peer.sin_addr.s_addr)};
 }
 
 long ReceiveSome(Socket socket, char* buffer, std::size_t size) {

@@ -144,8 +144,7 @@ Accepted AcceptConnection(Socket listener) {
   const linger abortive{1, 0};
   ::setsockopt(handle, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive),
                sizeof abortive);
-  return {Accepted::Outcome::kConnection, static_cast<Socket>(handle), ntohl(peer.sin_addr.s_addr),
-          ntohs(peer.sin_port)};
+  return {Accepted::Outcome::kConnection, static_cast<Socket>(handle), ntohl(peer.sin_addr.s_addr)};
 }
 
 long ReceiveSome(Socket socket, char* buffer, std::size_t size) {
