@@ -57,11 +57,12 @@ bool TerminalLink::Send(std::string_view bytes, Milliseconds limit) {
   return IsOpen();
 }
 
-TerminalLink::Received TerminalLink::Receive(Milliseconds limit, Milliseconds quiet) {
+TerminalLink::Received TerminalLink::Receive(Milliseconds limit, Milliseconds quiet,
+                                             std::size_t enough) {
   Received received;
   Clock::time_point end = Clock::now() + limit;
   char bytes[4096];
-  while (IsOpen() && WaitFor(m_socket, false, end)) {
+  while (IsOpen() && received.bytes.size() < enough && WaitFor(m_socket, false, end)) {
     const long got = net::ReceiveSome(m_socket, bytes, sizeof bytes);
     if (got == net::kWouldBlock) continue;
     if (got <= 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,9 +39,12 @@ class TerminalLink {
   bool Send(std::string_view bytes, std::chrono::milliseconds limit = std::chrono::seconds(2));
   // A scanned code as a terminal sends it: the code, CR, LF.
   bool SendCode(std::string_view code) { return Send(std::string(code) + "\r\n"); }
-  // Waits up to `limit` for a first byte, then reads until `quiet` passes without one.
+  // Waits up to `limit` for a first byte, then reads until `quiet` passes without one,
+  // or until `enough` bytes came (a player that knows the answer it expects need not
+  // wait for the quiet).
   Received Receive(std::chrono::milliseconds limit,
-                   std::chrono::milliseconds quiet = std::chrono::milliseconds(50));
+                   std::chrono::milliseconds quiet = std::chrono::milliseconds(50),
+                   std::size_t enough = SIZE_MAX);
   // Shuts the terminal's sending side; its answers can still be received.
   void ShutSending() { net::ShutDownSending(m_socket); }
   void Close();
