@@ -49,7 +49,11 @@ extern "C" {
 #endif
 
 /* Receives one reading (a scanned code or a 13-character weight code). The text
- * is valid only during the call. Called on the job's worker thread. */
+ * is valid only during the call. Called on the job's worker thread, one reading per
+ * call. Scanners and scales are polled every 500 ms; for the LAN price checkers
+ * (702) a customer waits at the terminal, so each scanned code comes as soon as it
+ * was scanned, more often than every 500 ms when terminals scan quickly. Answer it
+ * with ScanerSetBarCodeInfo (inside the callback or from another thread) within 5 s. */
 typedef void(ZELVANE_CALL* CodeCallback)(const char* code);
 
 /* Receives one status notice: code 1..11, its text (valid until the next notice),
@@ -110,7 +114,16 @@ ZELVANE_API int32_t ZELVANE_CALL ScanerCreate(void* window);
  * so the next ScanerRun may follow at once. */
 ZELVANE_API int32_t ZELVANE_CALL ScanerRun(const RunRequest* request, CodeCallback callback);
 
-/* Asks the running job to stop; it ends after its current poll. Returns 0. */
+/* Asks the running job to stop; it ends after its current poll. Returns 0.
+ *
+ * Unloading. Break the job and wait for its notice 11 before the library is
+ * unloaded. A host that unloads it while a job runs anyway: on Windows FreeLibrary
+ * only drops the host's reference, as the worker holds the module until its run ends;
+ * the run (for 702 the price-checker service with it) goes on until ScanerBreakJob,
+ * and no thread is stopped or waited for under the loader lock. At the exit of the
+ * process nothing is waited for (the system has ended the threads). On Linux the
+ * unload breaks the running job and waits up to 3 s for its end; the worker stops the
+ * price-checker service, the unloading thread does not. */
 ZELVANE_API int32_t ZELVANE_CALL ScanerBreakJob(void);
 
 /* Ends the service; a running job is not stopped. Returns 1. */
@@ -121,6 +134,10 @@ ZELVANE_API int32_t ZELVANE_CALL ScanerError(void);
 ZELVANE_API const char* ZELVANE_CALL ScanerErrMsg(void);
 
 /* Hands an article line to the current job (price-checker answer, collector load).
+ * A price checker takes the line as the answer to the code the host was given last,
+ * when the line's code (spaces around it ignored) is that code or empty; a line for
+ * another code, or one that comes after that scan's 5 s, is dropped, so an answer
+ * never reaches the display of a terminal that scanned something else.
  * 1 if there is a current job and the record is not null, else 0. Only a run of the
  * reading loop (ScanerRun) whose device is open takes the line; during a collector's
  * read or load (ZelvaneRunCollector), before the open and from the close on it is

@@ -9,6 +9,7 @@
 #include "host/device_registry.h"
 #include "host/run_control.h"
 #include "jobs/run_state.h"
+#include "platform/process_end.h"
 #include "serial/veduvezid.h"
 
 namespace zelvane {
@@ -73,6 +74,8 @@ class JobShutdown {
   JobShutdown(const JobShutdown&) = delete;
   JobShutdown& operator=(const JobShutdown&) = delete;
   ~JobShutdown() {
+    // The workers are gone already, and waiting for them would only hold up the end.
+    if (platform::ProcessIsEnding()) return;
     TheSerialObject().RequestBreak();
     for (const DeviceEntry& device : kDevices) device.job->StopAndWait(kGraceMilliseconds);
   }
