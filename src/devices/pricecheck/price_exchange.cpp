@@ -33,7 +33,7 @@ PriceDisplay PriceExchange::Request(std::string_view code) {
     return m_request != mine || m_stage == Stage::kAnswered;
   });
   if (m_request != mine) return NoAnswerDisplay();
-  const PriceDisplay display = answered ? ComposeDisplay(m_answer) : NoAnswerDisplay();
+  PriceDisplay display = answered ? ComposeDisplay(m_answer) : NoAnswerDisplay();
   // Answered or not, the request is over: a code still parked is taken back, and an
   // answer that comes later finds nobody to take it.
   EndRequest();
