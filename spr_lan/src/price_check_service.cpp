@@ -168,6 +168,8 @@ void PriceCheckService::TraceRefusal(Ipv4 peer) {
 }
 
 void PriceCheckService::ReadFrom(Connection& connection) {
+  // One that made way for a new connection this round is not read any more.
+  if (connection.gone) return;
   char bytes[kReadChunk];
   const long got = net::ReceiveSome(connection.socket, bytes, sizeof bytes);
   if (got == net::kWouldBlock) return;
