@@ -8,7 +8,7 @@
 namespace zelvane {
 
 // What every device job does with the protocol object it holds: bind it to the job's
-// serial object, open it, copy its error into the job when the open fails, close it,
+// serial object and host link, open it, copy its error into the job when the open fails, close it,
 // and take its error texts. Collector operations do nothing unless a job has them.
 template <class Protocol>
 class CDeviceJob : public CLogicScaner {
@@ -31,11 +31,13 @@ class CDeviceJob : public CLogicScaner {
   Protocol& GetProtocol() { return m_protocol; }
 
  protected:
-  // Gives the protocol the job's serial object; false when the job has none.
+  // Gives the protocol the job's serial object and host link; false when the job has
+  // no serial object.
   bool BindProtocol() {
     CVeduvezid* comm = GetComm();
     if (comm == nullptr) return false;
     m_protocol.SetComm(comm);
+    m_protocol.SetHostLink(GetHostLink());
     return true;
   }
 

@@ -5,8 +5,8 @@
 
 #include "devices/host_line.h"
 #include "devices/reading_record.h"
-#include "jobs/guarded_call.h"
 #include "jobs/run_state.h"
+#include "platform/guarded_call.h"
 
 namespace zelvane {
 
@@ -19,7 +19,7 @@ void ZELVANE_CALL DeliverReadingToHost(void* reading) {
   const char* textEnd = std::find(std::begin(source.text), std::end(source.text), '\0');
   host_line::SetCode(&line, std::string_view(source.text, textEnd));
   host_line::SetQuantity(&line, source.quantity);
-  CallRecordCallback(callback, &line);
+  platform::CallRecordCallback(callback, &line);
 }
 
 }  // namespace zelvane

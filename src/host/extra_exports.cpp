@@ -1,8 +1,8 @@
 // The library's own exports beside the device interface, for hosts and tools.
 #include "host/export_guard.h"
 #include "host/library_objects.h"
+#include "jobs/host_link.h"
 #include "platform/message_box.h"
-#include "serial/veduvezid.h"
 #include "zelvane.h"
 
 using namespace zelvane;
@@ -18,7 +18,7 @@ ZELVANE_API void ZELVANE_CALL ZelvaneSetMessageHandler(ZelvaneMessageHandler han
 
 ZELVANE_API void ZELVANE_CALL ZelvaneSetStatusObserver(StatusCallback observer) {
   Guarded<int>(0, [&] {
-    TheSerialObject().SetStatusObserver(observer);
+    TheHostLink().SetStatusObserver(observer);
     return 0;
   });
 }

@@ -8,6 +8,7 @@
 #include "devices/scanners/scanner_jobs.h"
 #include "host/device_registry.h"
 #include "host/run_control.h"
+#include "jobs/host_link.h"
 #include "jobs/run_state.h"
 #include "platform/process_end.h"
 #include "serial/veduvezid.h"
@@ -28,8 +29,10 @@ constexpr Cp1250Literal kCasio{u8"kolektor Casio DT-700"};
 
 // The library's long-lived objects, defined in one place so that they are built in
 // this order at load and destroyed in the reverse order at unload: the run state,
-// the serial object, then the device jobs, each holding its protocol object.
+// the host link, the serial object, then the device jobs, each holding its protocol
+// object.
 RunState g_runState;
+HostLink g_hostLink;
 CVeduvezid g_serialObject;
 CML_SCANER g_metrologicScanner;
 CTY_SCANER g_tyssoScanner;
@@ -64,7 +67,7 @@ const DeviceEntry kDevices[] = {
 
 // Decides which of the jobs above runs; the Metrologic scanner job is the one it falls
 // back on.
-RunControl g_runControl{kDevices, &g_metrologicScanner, g_serialObject, g_runState};
+RunControl g_runControl{kDevices, &g_metrologicScanner, g_serialObject, g_hostLink, g_runState};
 
 // Stops every job at unload before the objects its run uses are destroyed; it is
 // defined after them, so it is destroyed first.
@@ -93,6 +96,10 @@ RunState& TheRunState() {
 
 CVeduvezid& TheSerialObject() {
   return g_serialObject;
+}
+
+HostLink& TheHostLink() {
+  return g_hostLink;
 }
 
 PriceExchange& ThePriceExchange() {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "buffers/cp1250_literal.h"
+#include "jobs/host_link.h"
 #include "jobs/logic_scaner.h"
 #include "jobs/run_modes.h"
 #include "serial/veduvezid.h"
@@ -49,8 +50,12 @@ bool OffersRunMode(const DeviceEntry& device, int mode) {
 }  // namespace
 
 RunControl::RunControl(std::span<const DeviceEntry> devices, CLogicScaner* defaultJob,
-                       CVeduvezid& serial, RunState& state)
-    : m_devices(devices), m_defaultJob(defaultJob), m_serial(serial), m_state(state) {}
+                       CVeduvezid& serial, HostLink& hostLink, RunState& state)
+    : m_devices(devices),
+      m_defaultJob(defaultJob),
+      m_serial(serial),
+      m_hostLink(hostLink),
+      m_state(state) {}
 
 int32_t RunControl::Create(void* window) {
   m_ownRunRefused.store(false);
@@ -60,8 +65,9 @@ int32_t RunControl::Create(void* window) {
     m_defaultJob->SetError(CLogicScaner::kSystemFailure, kCreateFailedText);
     return 0;
   }
-  m_serial.SetStatusCallback(nullptr);
-  m_serial.AttachWindow(window, 0);
+  m_hostLink.SetStatusCallback(nullptr);
+  m_hostLink.AttachWindow(window, 0);
+  m_serial.ClearBreak();
   m_currentJob.store(m_defaultJob);
   return 1;
 }
@@ -160,8 +166,9 @@ int32_t RunControl::Start(const RunRequest* request, const RunSetup& setup) {
 
   job->SetErrorCode(0);
   job->SetComm(&m_serial);
+  job->SetHostLink(&m_hostLink);
   m_currentJob.store(job);
-  if (job->Start(m_serial.NotifyWindow(), 0) != 0) return 1;
+  if (job->Start(m_hostLink.NotifyWindow(), 0) != 0) return 1;
   MarkRefused(job);
   return 0;
 }

@@ -15,6 +15,7 @@ namespace zelvane {
 
 class CLogicScaner;
 class CVeduvezid;
+class HostLink;
 
 // What a run does besides its request: the run mode and what that mode hands over.
 struct RunSetup {
@@ -31,7 +32,7 @@ struct RunSetup {
 class RunControl {
  public:
   RunControl(std::span<const DeviceEntry> devices, CLogicScaner* defaultJob, CVeduvezid& serial,
-             RunState& state);
+             HostLink& hostLink, RunState& state);
   RunControl(const RunControl&) = delete;
   RunControl& operator=(const RunControl&) = delete;
 
@@ -75,6 +76,7 @@ class RunControl {
   const std::span<const DeviceEntry> m_devices;
   CLogicScaner* const m_defaultJob;
   CVeduvezid& m_serial;
+  HostLink& m_hostLink;
   RunState& m_state;
   std::mutex m_starting;
   std::atomic<bool> m_created{false};

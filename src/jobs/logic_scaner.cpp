@@ -1,10 +1,11 @@
 #include "jobs/logic_scaner.h"
 
 #include "buffers/cp1250_literal.h"
-#include "jobs/guarded_call.h"
+#include "jobs/host_link.h"
+#include "jobs/notice_codes.h"
 #include "jobs/run_modes.h"
 #include "jobs/run_state.h"
-#include "serial/notice_codes.h"
+#include "platform/guarded_call.h"
 #include "serial/veduvezid.h"
 
 namespace zelvane {
@@ -31,7 +32,7 @@ int CLogicScaner::CloseDevice(int) {
 }
 
 void CLogicScaner::Notify(int code, std::string_view text, int first, int second) {
-  if (CVeduvezid* comm = GetComm()) comm->PostStatus(code, text, first, second);
+  if (HostLink* link = GetHostLink()) link->PostStatus(code, text, first, second);
 }
 
 int CLogicScaner::Prepare() {
@@ -87,7 +88,7 @@ int CLogicScaner::OpenJob() {
   }
   Notify(notice::kOpening, "", 0, 0);
   // After notice 1: that notice still reaches the callback of the previous run.
-  comm->SetStatusCallback(TheRunState().GetStatusCallback());
+  if (HostLink* link = GetHostLink()) link->SetStatusCallback(TheRunState().GetStatusCallback());
 
   const RunState& state = TheRunState();
   const int opened = OpenDevice(state.PortNumber(), state.Request());
@@ -140,7 +141,7 @@ int CLogicScaner::ReadLoop(CodeCallback callback) {
     const RunState& state = TheRunState();
     result = ReadOnePass(state.GetPollTiming(), state.PortNumber(), result, text);
     if (result == 1 && text[0] != '\0') {
-      if (callback != nullptr) CallCodeCallback(callback, text);
+      if (callback != nullptr) platform::CallCodeCallback(callback, text);
       text[0] = '\0';
     }
   }

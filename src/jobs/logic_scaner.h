@@ -13,6 +13,7 @@
 namespace zelvane {
 
 class CVeduvezid;
+class HostLink;
 
 // The shape of every device run: open the device named by the request, run the run
 // mode, report the outcome, close the device, and tell the host about each step in
@@ -46,11 +47,14 @@ class CLogicScaner : public CThreadJob {
   // close on, while its worker ends.
   int CurrentRunMode() const { return m_runMode.load(); }
 
-  // Binds the serial object that carries the notices and the device's traffic.
+  // Binds the serial object that carries the device's traffic.
   void SetComm(CVeduvezid* comm) { m_pComm.store(comm); }
   CVeduvezid* GetComm() const { return m_pComm.load(); }
+  // Binds the link that carries the run's status notices to the host.
+  void SetHostLink(HostLink* link) { m_pHostLink.store(link); }
+  HostLink* GetHostLink() const { return m_pHostLink.load(); }
 
-  // Sends one status notice through the serial object; nothing without one.
+  // Sends one status notice through the host link; nothing without one.
   void Notify(int code, std::string_view text, int first, int second);
 
   int GetErrorCode() const { return m_error.Code(); }
@@ -92,6 +96,7 @@ class CLogicScaner : public CThreadJob {
 
   JobError m_error;
   std::atomic<CVeduvezid*> m_pComm{nullptr};
+  std::atomic<HostLink*> m_pHostLink{nullptr};
   std::atomic<std::uint8_t> m_bOpened{0};
   std::atomic<int> m_runMode{0};
   SleepFunction m_sleep = &platform::SleepMs;

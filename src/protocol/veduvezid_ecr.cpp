@@ -2,6 +2,7 @@
 
 #include "buffers/chr_arr.h"
 #include "buffers/cp1250_literal.h"
+#include "jobs/host_link.h"
 #include "protocol/dump_files.h"
 #include "serial/veduvezid.h"
 
@@ -116,7 +117,7 @@ void CVeduvezidECR::Close() {
 }
 
 void CVeduvezidECR::Notify(int code, std::string_view text, int first, int second) {
-  if (m_pComm != nullptr) Comm().PostStatus(code, text, first, second);
+  if (m_pHostLink != nullptr) m_pHostLink->PostStatus(code, text, first, second);
 }
 
 std::string CVeduvezidECR::ErrorText(int code) const {

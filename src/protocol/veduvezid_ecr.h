@@ -10,8 +10,10 @@ namespace zelvane {
 
 class CChrArr;
 class CVeduvezid;
+class HostLink;
 
-// Base of every device protocol: the shared serial object, the port of the last open,
+// Base of every device protocol: the shared serial object, the link that carries its
+// status notices to the host, the port of the last open,
 // the last error code (0 none, negative a serial TE_* code, positive a protocol code)
 // and the run's trace log. Every operation clears the error first and leaves the
 // failing code in it.
@@ -44,8 +46,9 @@ class CVeduvezidECR {
   // Polish text (code page 1250) of an error code.
   std::string ErrorText(int code) const;
 
-  // The device job binds the serial object before every open.
+  // The device job binds the serial object and the host link before every open.
   void SetComm(CVeduvezid* comm) { m_pComm = comm; }
+  void SetHostLink(HostLink* link) { m_pHostLink = link; }
   bool HasComm() const { return m_pComm != nullptr; }
   int GetError() const { return m_nError; }
 
@@ -81,6 +84,7 @@ class CVeduvezidECR {
   CChrArr ReceiveTerminated(std::uint8_t terminator, int limit, int seconds = kDeadlineSeconds);
 
   CVeduvezid* m_pComm = nullptr;
+  HostLink* m_pHostLink = nullptr;
   int m_nPort = 0;
   TraceLog m_traceLog;
   int m_nError = 0;

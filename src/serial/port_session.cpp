@@ -133,6 +133,16 @@ void CVeduvezid::OpenEngine(int port, bool dtrOn, bool rtsOn) {
   ApplyRts(rtsOn);
 }
 
+void CVeduvezid::RequestBreak() {
+  m_bBreak.store(1);
+  m_breakSignal.Raise();
+}
+
+void CVeduvezid::ClearBreak() {
+  m_bBreak.store(0);
+  m_breakSignal.Clear();
+}
+
 int CVeduvezid::OpenPort(int port, int inBufferSize, int outBufferSize, int baudRate, int dataBits,
                          char parity, int stopBits) {
   m_Profile.status = 0;

@@ -2,31 +2,26 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
-#include <string_view>
 
 #include "buffers/chr_arr.h"
 #include "platform/byte_variant.h"
-#include "platform/window_message.h"
 #include "serial/break_signal.h"
 #include "serial/port_profile.h"
 #include "serial/serial_errors.h"
 #include "serial/session_deadline.h"
 #include "serial/vask_scomm.h"
-#include "zelvane.h"
 
 namespace zelvane {
 
 // The TE_* code of the last failed ProbePort.
 extern int g_nProbeError;
 
-// The library's one serial object. It is the link to the host: the window and message
-// number for posted notices, the host's status callback, the notice block and the
-// break flag that the host's ScanerBreakJob raises for the port operations. On top of
-// the port engine it offers the port sessions of the device protocols: opening from
-// parameters that are remembered for reopening after a change of line settings,
-// sending in pieces, receiving a count of bytes or up to a terminator, all with
-// deadlines in whole seconds and interruptible by the break flag.
+// The library's one serial object. It holds the break flag that the host's
+// ScanerBreakJob raises for the port operations, and on top of the port engine it
+// offers the port sessions of the device protocols: opening from parameters that are
+// remembered for reopening after a change of line settings, sending in pieces,
+// receiving a count of bytes or up to a terminator, all with deadlines in whole
+// seconds and interruptible by the break flag.
 //
 // Every session operation reports through the profile's status (0 or a TE_* code;
 // read it with CheckStatus). Waiting operations sleep on the port until a byte comes,
@@ -42,28 +37,11 @@ class CVeduvezid : public CVask_SComm {
   CVeduvezid(const CVeduvezid&) = delete;
   CVeduvezid& operator=(const CVeduvezid&) = delete;
 
-  // Records the host window and message number and clears the break flag.
-  void AttachWindow(platform::WindowHandle window, std::uint32_t message);
-
   // Raises the break flag and returns at once.
   void RequestBreak();
-
-  // Fills the notice block (the text cut to 255 characters), calls the status callback
-  // when one is set, and posts the message number to the window when both are set.
-  // The worker and the host's thread (a single-record load) both post: one notice is
-  // whole before the next begins, and a callback may post again from within.
-  void PostStatus(int code, std::string_view text, int first, int second);
-
-  void SetStatusCallback(StatusCallback callback) { m_pfnNotify.store(callback); }
-  StatusCallback GetStatusCallback() const { return m_pfnNotify.load(); }
-  // A host-wide listener that receives every notice whatever the device, after the
-  // status callback; no run replaces it.
-  void SetStatusObserver(StatusCallback observer) { m_pfnObserver.store(observer); }
-  platform::WindowHandle NotifyWindow() const { return m_hNotifyWnd.load(); }
+  // Lowers it: a new service (ScanerCreate) and every open start unbroken.
+  void ClearBreak();
   bool IsBreakRequested() const { return m_bBreak.load() != 0; }
-
-  // The block that the last notice filled; a posted message carries its address.
-  const StatusNotice& Notice() const { return m_notice; }
 
   // Port sessions (port_session.cpp). Ports are 1..16 where a probe is involved.
 
@@ -130,9 +108,6 @@ class CVeduvezid : public CVask_SComm {
 
   const PortProfile& Profile() const { return m_Profile; }
 
- protected:
-  void ClearBreak();
-
  private:
   // A yield, then the break flag; when it is raised the status becomes TE_BREAK.
   bool BreakCheck();
@@ -156,16 +131,10 @@ class CVeduvezid : public CVask_SComm {
   int ChangeLineMode(int port, int PortProfile::*setting, void (CVask_SComm::*apply)(bool),
                      int mode);
 
-  std::atomic<platform::WindowHandle> m_hNotifyWnd{nullptr};
-  std::atomic<std::uint32_t> m_nNotifyMsg{0};
   std::atomic<std::uint8_t> m_bBreak{0};
   BreakSignal m_breakSignal;
   CChrArr m_Pending;  // taken from the engine, not yet returned to a caller
   PortProfile m_Profile;
-  std::atomic<StatusCallback> m_pfnNotify{nullptr};
-  std::atomic<StatusCallback> m_pfnObserver{nullptr};
-  std::recursive_mutex m_noticeLock;
-  StatusNotice m_notice{};
 };
 
 }  // namespace zelvane

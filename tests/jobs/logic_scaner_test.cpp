@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "buffers/cp1250_literal.h"
+#include "jobs/host_link.h"
 #include "serial/veduvezid.h"
 #include "support/job_test_support.h"
 
@@ -23,7 +24,8 @@ class DeviceJobRun : public ::testing::Test {
   // 1 (sent before the run installs its own callback) is seen too.
   void SetUp() override {
     job.SetComm(&serial);
-    serial.SetStatusCallback(&HostRecorder::OnStatus);
+    job.SetHostLink(&link);
+    link.SetStatusCallback(&HostRecorder::OnStatus);
   }
 
   // Starts a run of the given device with the recorder's callbacks and waits for it.
@@ -35,6 +37,7 @@ class DeviceJobRun : public ::testing::Test {
   }
 
   CVeduvezid serial;
+  HostLink link;
   HostRecorder host;
   ScriptedDeviceJob job;
 };
@@ -131,7 +134,7 @@ TEST_F(DeviceJobRun, WithoutSerialObjectTheOpenFailsWithSystemError) {
 }
 
 TEST_F(DeviceJobRun, FirstNoticeStillReachesThePreviousRunsCallback) {
-  serial.SetStatusCallback(nullptr);
+  link.SetStatusCallback(nullptr);
   job.ScriptReads({{1, ""}});
   ASSERT_EQ(RunDevice(500, true), 1);
   EXPECT_EQ(host.NoticeCodes(), (std::vector<int>{10, 11}));

@@ -48,7 +48,7 @@ bool CBht6045::ReceiveCheckedBlock(CChrArr& block) {
   }
 }
 
-int CBht6045::ReadRecords(PointerCallback callback) {
+int CBht6045::ReadRecords(platform::PointerCallback callback) {
   m_nError = 0;
   if (!Bound()) return 0;
   ReadingHandOver handOver(*this, callback);

@@ -2,7 +2,7 @@
 
 #include "buffers/chr_arr.h"
 #include "devices/reading_record.h"
-#include "jobs/guarded_call.h"
+#include "platform/guarded_call.h"
 #include "protocol/veduvezid_ecr.h"
 
 namespace zelvane {
@@ -34,7 +34,7 @@ class CBht6045 : public CVeduvezidECR {
   // The whole download: every record with a quantity above 0 goes to `callback` (valid
   // during the call) after a progress notice, except the transfer's very first record,
   // which is never delivered. 1 when the terminal ended the transfer properly.
-  int ReadRecords(PointerCallback callback);
+  int ReadRecords(platform::PointerCallback callback);
 
  private:
   // One attempt: an ENQ within kLinkSeconds, answered ACK. Any other byte fails at once.

@@ -70,7 +70,7 @@ std::optional<ReadingRecord> CCasioDT700::TakeRecord(const CChrArr& prefix) {
   return record;
 }
 
-int CCasioDT700::ReadRecords(PointerCallback callback) {
+int CCasioDT700::ReadRecords(platform::PointerCallback callback) {
   m_nError = 0;
   if (!Bound()) return 0;
   ReadingHandOver handOver(*this, callback);

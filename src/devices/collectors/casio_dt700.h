@@ -5,7 +5,7 @@
 
 #include "buffers/chr_arr.h"
 #include "devices/reading_record.h"
-#include "jobs/guarded_call.h"
+#include "platform/guarded_call.h"
 #include "protocol/veduvezid_ecr.h"
 
 namespace zelvane {
@@ -31,7 +31,7 @@ class CCasioDT700 : public CVeduvezidECR {
 
   // The whole download: every record goes to `callback` (valid during the call) after
   // a progress notice, whatever its quantity. 1 when the terminal ended with "!" ETX.
-  int ReadRecords(PointerCallback callback);
+  int ReadRecords(platform::PointerCallback callback);
 
  private:
   // One attempt to take "?" ETX and answer ACK. A "?" already in the input is taken

@@ -5,9 +5,9 @@
 
 #include "buffers/chr_arr.h"
 #include "buffers/field_format.h"
+#include "jobs/notice_codes.h"
 #include "protocol/line_reader.h"
 #include "protocol/trace_log.h"
-#include "serial/notice_codes.h"
 #include "serial/veduvezid.h"
 
 namespace zelvane {

@@ -7,8 +7,8 @@
 #include "buffers/buffer_functions.h"
 #include "buffers/field_format.h"
 #include "devices/host_line.h"
-#include "jobs/guarded_call.h"
 #include "jobs/run_state.h"
+#include "platform/guarded_call.h"
 
 namespace zelvane {
 namespace {
@@ -37,7 +37,7 @@ void DeliverCollectorRecordToHost(const cipherlab::CollectorRecord& record) {
   host_line::SetName(&line, FieldText(record.name));
   host_line::SetQuantity(&line, record.quantity);
   host_line::SetPrice(&line, record.price);
-  CallRecordCallback(callback, &line);
+  platform::CallRecordCallback(callback, &line);
 }
 
 void TakeRecordFromHost(const void* lines, int count, int index,

@@ -1,8 +1,8 @@
 #include "devices/collectors/collector_jobs.h"
 
 #include "devices/collectors/collector_adapters.h"
+#include "jobs/notice_codes.h"
 #include "jobs/run_state.h"
-#include "serial/notice_codes.h"
 
 namespace zelvane {
 

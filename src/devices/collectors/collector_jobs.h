@@ -6,8 +6,8 @@
 #include "devices/collectors/port_use.h"
 #include "devices/device_job.h"
 #include "devices/reading_delivery.h"
+#include "jobs/notice_codes.h"
 #include "jobs/run_state.h"
-#include "serial/notice_codes.h"
 
 namespace zelvane {
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "devices/reading_record.h"
-#include "jobs/guarded_call.h"
+#include "jobs/notice_codes.h"
+#include "platform/guarded_call.h"
 #include "protocol/veduvezid_ecr.h"
-#include "serial/notice_codes.h"
 
 namespace zelvane {
 
@@ -12,13 +12,13 @@ namespace zelvane {
 // so that the host sees the transfer move before the record arrives.
 class ReadingHandOver {
  public:
-  ReadingHandOver(CVeduvezidECR& protocol, PointerCallback callback)
+  ReadingHandOver(CVeduvezidECR& protocol, platform::PointerCallback callback)
       : m_protocol(protocol), m_callback(callback) {}
 
   void operator()(ReadingRecord& record) {
     m_progress = (m_progress + kStep) % kWrap;
     m_protocol.Notify(notice::kProgress, record.text, m_progress, 0);
-    if (m_callback != nullptr) CallPointerCallback(m_callback, &record);
+    if (m_callback != nullptr) platform::CallPointerCallback(m_callback, &record);
   }
 
  private:
@@ -26,7 +26,7 @@ class ReadingHandOver {
   static constexpr int kWrap = 100;
 
   CVeduvezidECR& m_protocol;
-  PointerCallback m_callback;
+  platform::PointerCallback m_callback;
   int m_progress = 0;
 };
 

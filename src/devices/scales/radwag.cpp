@@ -5,9 +5,9 @@
 #include "buffers/chr_arr.h"
 #include "devices/reading_record.h"
 #include "devices/scales/scale_parsing.h"
+#include "jobs/notice_codes.h"
 #include "protocol/dump_files.h"
 #include "protocol/line_reader.h"
-#include "serial/notice_codes.h"
 #include "serial/veduvezid.h"
 
 namespace zelvane {
@@ -42,7 +42,7 @@ int CRadwag::ReadAnswer(CChrArr& line) {
   return TakeTextLine(line, kMinAnswerLength) ? 1 : 0;
 }
 
-int CRadwag::WeighOnce(PointerCallback callback) {
+int CRadwag::WeighOnce(platform::PointerCallback callback) {
   m_nError = 0;
   if (!Bound() || !FlushBothWays()) return 0;
   if (SendFrame(kWeightRequest) == 0) return 0;
@@ -54,7 +54,7 @@ int CRadwag::WeighOnce(PointerCallback callback) {
   ReadingRecord reading{};
   reading.quantity = *weight;
   Notify(notice::kProgress, "", kTransferComplete, 0);
-  if (callback != nullptr) CallPointerCallback(callback, &reading);
+  if (callback != nullptr) platform::CallPointerCallback(callback, &reading);
   return 1;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/guarded_call.h"
+#include "platform/guarded_call.h"
 #include "protocol/veduvezid_ecr.h"
 
 namespace zelvane {
@@ -25,7 +25,7 @@ class CRadwag : public CVeduvezidECR {
   // Asks the scale for one reading, which must be in the port as soon as the request
   // has left it, and hands a positive stable weight to `callback` as a ReadingRecord
   // with an empty text (valid only during the call). 1 when a weight was delivered.
-  int WeighOnce(PointerCallback callback);
+  int WeighOnce(platform::PointerCallback callback);
 
  private:
   // The line with its CR LF dumped (kind T) and removed, when one of at least

@@ -1,7 +1,7 @@
 #include "devices/scales/scale_jobs.h"
 
 #include "devices/scales/cas_stability.h"
-#include "jobs/guarded_call.h"
+#include "platform/guarded_call.h"
 #include "protocol/trace_log.h"
 
 namespace zelvane {

@@ -11,8 +11,8 @@
 #include "devices/scales/fawag.h"
 #include "devices/scales/radwag.h"
 #include "devices/scales/scale_parsing.h"
+#include "jobs/notice_codes.h"
 #include "jobs/run_state.h"
-#include "serial/notice_codes.h"
 
 namespace zelvane {
 

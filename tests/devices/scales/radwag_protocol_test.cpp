@@ -8,6 +8,7 @@
 
 #include "devices/reading_record.h"
 #include "devices/scales/scale_test_support.h"
+#include "jobs/host_link.h"
 #include "platform/threads.h"
 #include "support/held_output.h"
 #include "support/job_test_support.h"
@@ -114,7 +115,9 @@ class RadwagWeighing : public RadwagOnLine {
 
 TEST_F(RadwagWeighing, StableWeightIsDeliveredWithAnEmptyText) {
   testing::HostRecorder host;
-  serial.SetStatusCallback(&testing::HostRecorder::OnStatus);
+  HostLink link;
+  scale.SetHostLink(&link);
+  link.SetStatusCallback(&testing::HostRecorder::OnStatus);
   RewindDumps(DumpKind::kSent);
   ASSERT_EQ(WeighWithAnswer(" 12.500 kg\r\n"), 1) << scale.GetError();
   ASSERT_EQ(g_readings.size(), 1u);

@@ -13,6 +13,7 @@
 #include "devices/host_line.h"
 #include "devices/reading_record.h"
 #include "devices/scales/scale_test_support.h"
+#include "jobs/host_link.h"
 #include "platform/threads.h"
 #include "support/cas_script.h"
 #include "support/held_output.h"
@@ -89,7 +90,8 @@ class ScaleJobOnLine : public testing::ScaleLineTest {
     ScaleLineTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     job.SetComm(&serial);
-    serial.SetStatusCallback(&HostRecorder::OnStatus);
+    job.SetHostLink(&link);
+    link.SetStatusCallback(&HostRecorder::OnStatus);
     g_records.clear();
   }
   void TearDown() override {
@@ -107,6 +109,7 @@ class ScaleJobOnLine : public testing::ScaleLineTest {
     return started;
   }
 
+  HostLink link;
   HostRecorder host;
   Job job;
 };

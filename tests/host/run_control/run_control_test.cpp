@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "jobs/host_link.h"
 #include "jobs/logic_scaner.h"
 #include "jobs/run_modes.h"
 #include "platform/threads.h"
@@ -99,8 +100,19 @@ class RunControlTest : public ::testing::Test {
        RunOffer::kEveryExport},
   };
   CVeduvezid serial;
-  RunControl control{devices, &scanner, serial, TheRunState()};
+  HostLink link;
+  RunControl control{devices, &scanner, serial, link, TheRunState()};
 };
+
+TEST_F(RunControlTest, CreateAttachesTheWindowAndClearsTheBreak) {
+  control.Delete();
+  serial.RequestBreak();
+  EXPECT_TRUE(serial.IsBreakRequested());
+  int window = 0;
+  ASSERT_EQ(control.Create(&window), 1);
+  EXPECT_FALSE(serial.IsBreakRequested());
+  EXPECT_EQ(link.NotifyWindow(), &window);
+}
 
 TEST_F(RunControlTest, StartsAreDecidedByWhatRunsAndRefusalsLeaveTheRunAlone) {
   const std::string busy =
@@ -209,7 +221,7 @@ TEST_F(RunControlTest, OnlyAReadingLoopWithItsDeviceOpenTakesTheHostsLine) {
     control.Break();
     ASSERT_TRUE(testing::WaitUntilIdle(collector));
   }
-  RunControl fresh{devices, &scanner, serial, TheRunState()};
+  RunControl fresh{devices, &scanner, serial, link, TheRunState()};
   EXPECT_EQ(fresh.OfferRecord(&line), 0) << "without a create no job is current";
   EXPECT_EQ(fresh.ErrorCode(), 999999);
   EXPECT_EQ(fresh.ErrorText(), "Failed to create OLE ECR Control");

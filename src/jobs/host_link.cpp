@@ -1,29 +1,19 @@
+#include "jobs/host_link.h"
+
 #include <algorithm>
 #include <cstring>
 #include <mutex>
 
-#include "jobs/guarded_call.h"
-#include "serial/veduvezid.h"
+#include "platform/guarded_call.h"
 
 namespace zelvane {
 
-void CVeduvezid::AttachWindow(platform::WindowHandle window, std::uint32_t message) {
+void HostLink::AttachWindow(platform::WindowHandle window, std::uint32_t message) {
   m_hNotifyWnd.store(window);
   m_nNotifyMsg.store(message);
-  ClearBreak();
 }
 
-void CVeduvezid::RequestBreak() {
-  m_bBreak.store(1);
-  m_breakSignal.Raise();
-}
-
-void CVeduvezid::ClearBreak() {
-  m_bBreak.store(0);
-  m_breakSignal.Clear();
-}
-
-void CVeduvezid::PostStatus(int code, std::string_view text, int first, int second) {
+void HostLink::PostStatus(int code, std::string_view text, int first, int second) {
   const std::lock_guard<std::recursive_mutex> hold(m_noticeLock);
   constexpr std::size_t kMaxText = sizeof(m_notice.text) - 1;
   m_notice.code = code;
@@ -35,10 +25,10 @@ void CVeduvezid::PostStatus(int code, std::string_view text, int first, int seco
   m_notice.text[kMaxText] = '\0';
 
   if (const StatusCallback callback = m_pfnNotify.load()) {
-    CallStatusCallback(callback, code, m_notice.text, first, second);
+    platform::CallStatusCallback(callback, code, m_notice.text, first, second);
   }
   if (const StatusCallback observer = m_pfnObserver.load()) {
-    CallStatusCallback(observer, code, m_notice.text, first, second);
+    platform::CallStatusCallback(observer, code, m_notice.text, first, second);
   }
   const platform::WindowHandle window = m_hNotifyWnd.load();
   const std::uint32_t message = m_nNotifyMsg.load();

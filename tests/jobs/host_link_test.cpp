@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "serial/veduvezid.h"
+#include "jobs/host_link.h"
 #include "support/job_test_support.h"
 
 #ifdef _WIN32
@@ -21,12 +21,12 @@ void ZELVANE_CALL KeepTextPointer(int32_t, const char* text, int32_t, int32_t) {
 }
 
 TEST(HostLink, NoticeFillsTheBlockAndCutsLongTexts) {
-  CVeduvezid serial;
+  HostLink link;
   HostRecorder host;
-  serial.SetStatusCallback(&HostRecorder::OnStatus);
+  link.SetStatusCallback(&HostRecorder::OnStatus);
 
-  serial.PostStatus(7, std::string(300, 'a') + "tail", -3, 999999);
-  const StatusNotice& block = serial.Notice();
+  link.PostStatus(7, std::string(300, 'a') + "tail", -3, 999999);
+  const StatusNotice& block = link.Notice();
   EXPECT_EQ(block.code, 7);
   EXPECT_EQ(std::string(block.text), std::string(255, 'a'));
   EXPECT_EQ(block.first, -3);
@@ -35,34 +35,24 @@ TEST(HostLink, NoticeFillsTheBlockAndCutsLongTexts) {
   EXPECT_EQ(host.Notices()[0], (ReceivedNotice{7, std::string(255, 'a'), -3, 999999}));
 
   // A shorter text after a long one leaves no trace of the long one.
-  serial.PostStatus(11, "", 0, 0);
-  EXPECT_STREQ(serial.Notice().text, "");
+  link.PostStatus(11, "", 0, 0);
+  EXPECT_STREQ(link.Notice().text, "");
 }
 
 TEST(HostLink, CallbackGetsTheBlocksOwnText) {
-  CVeduvezid serial;
-  serial.SetStatusCallback(&KeepTextPointer);
-  serial.PostStatus(1, "abc", 0, 0);
-  EXPECT_EQ(g_lastTextPointer, serial.Notice().text);
+  HostLink link;
+  link.SetStatusCallback(&KeepTextPointer);
+  link.PostStatus(1, "abc", 0, 0);
+  EXPECT_EQ(g_lastTextPointer, link.Notice().text);
 }
 
 TEST(HostLink, WithoutCallbackTheBlockIsStillFilled) {
-  CVeduvezid serial;
+  HostLink link;
   HostRecorder host;
-  serial.PostStatus(10, "done", 1, 2);
-  EXPECT_EQ(serial.Notice().code, 10);
-  EXPECT_STREQ(serial.Notice().text, "done");
+  link.PostStatus(10, "done", 1, 2);
+  EXPECT_EQ(link.Notice().code, 10);
+  EXPECT_STREQ(link.Notice().text, "done");
   EXPECT_TRUE(host.Notices().empty());
-}
-
-TEST(HostLink, AttachWindowClearsTheBreak) {
-  CVeduvezid serial;
-  serial.RequestBreak();
-  EXPECT_TRUE(serial.IsBreakRequested());
-  int window = 0;
-  serial.AttachWindow(&window, 0);
-  EXPECT_FALSE(serial.IsBreakRequested());
-  EXPECT_EQ(serial.NotifyWindow(), &window);
 }
 
 #ifdef _WIN32
@@ -71,19 +61,19 @@ TEST(HostLink, NoticeIsPostedOnlyWithAMessageNumber) {
   HWND window =
       ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
-  CVeduvezid serial;
+  HostLink link;
   MSG message;
 
-  serial.AttachWindow(window, 0);
-  serial.PostStatus(5, "x", 0, 0);
+  link.AttachWindow(window, 0);
+  link.PostStatus(5, "x", 0, 0);
   EXPECT_FALSE(::PeekMessageA(&message, window, 0, 0, PM_REMOVE));
 
   const UINT number = WM_APP + 17;
-  serial.AttachWindow(window, number);
-  serial.PostStatus(5, "x", 100, 0);
+  link.AttachWindow(window, number);
+  link.PostStatus(5, "x", 100, 0);
   ASSERT_TRUE(::PeekMessageA(&message, window, number, number, PM_REMOVE));
   EXPECT_EQ(message.wParam, 5u);
-  EXPECT_EQ(reinterpret_cast<const StatusNotice*>(message.lParam), &serial.Notice());
+  EXPECT_EQ(reinterpret_cast<const StatusNotice*>(message.lParam), &link.Notice());
   ::DestroyWindow(window);
 }
 #endif

@@ -1,4 +1,4 @@
-#include "jobs/guarded_call.h"
+#include "platform/guarded_call.h"
 
 #include <cstdint>
 
@@ -12,7 +12,7 @@ extern "C" void zelvane_guarded_call(void (*function)(), std::uintptr_t a0, std:
                                      std::uintptr_t a2, std::uintptr_t a3);
 #endif
 
-namespace zelvane {
+namespace zelvane::platform {
 namespace {
 
 template <typename Function>
@@ -64,4 +64,4 @@ void CallPointerCallback(PointerCallback callback, void* record) {
 #endif
 }
 
-}  // namespace zelvane
+}  // namespace zelvane::platform

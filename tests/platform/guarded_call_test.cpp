@@ -1,4 +1,4 @@
-#include "jobs/guarded_call.h"
+#include "platform/guarded_call.h"
 
 #include <cstdint>
 #include <limits>
@@ -6,14 +6,14 @@
 
 #include <gtest/gtest.h>
 
-// The processors that have the assembly thunk (see src/jobs/guarded_call.cpp).
+// The processors that have the assembly thunk (see src/platform/guarded_call.cpp).
 #if defined(__i386__) || defined(__x86_64__)
 
 extern "C" {
 void zelvane_guarded_call(void (*function)(), std::uintptr_t a0, std::uintptr_t a1,
                           std::uintptr_t a2, std::uintptr_t a3);
 
-// tests/jobs/register_probe_*.S
+// tests/platform/register_probe_*.S
 struct ZelvaneProbeCall {
   void (*target)();
   std::uintptr_t args[5];
@@ -40,7 +40,7 @@ constexpr unsigned kAllRegisters = 0xff;
 constexpr unsigned kStackPointer = 1u << 4;
 constexpr std::uintptr_t kWord = sizeof(void*);
 
-// Argument words as zelvane::CallStatusCallback makes them: integers sign-extended.
+// Argument words as platform::CallStatusCallback makes them: integers sign-extended.
 std::uintptr_t Word(const void* pointer) {
   return reinterpret_cast<std::uintptr_t>(pointer);
 }
@@ -142,7 +142,8 @@ TEST(GuardedCallTest, PassesTheArgumentsInOrder) {
   EXPECT_EQ(status_seen.first, std::numeric_limits<std::int32_t>::min());
   EXPECT_EQ(status_seen.second, -2);
 
-  CallStatusCallback(&SeeStatus, 11, "Hotovo", std::numeric_limits<std::int32_t>::max(), -1);
+  platform::CallStatusCallback(&SeeStatus, 11, "Hotovo", std::numeric_limits<std::int32_t>::max(),
+                               -1);
   EXPECT_EQ(status_seen.calls, 2);
   EXPECT_EQ(status_seen.code, 11);
   EXPECT_EQ(status_seen.text_copy, "Hotovo");
@@ -152,7 +153,7 @@ TEST(GuardedCallTest, PassesTheArgumentsInOrder) {
 
 TEST(GuardedCallTest, CalleeWritesReachTheCaller) {
   int counters[2] = {10, 3};
-  CallPointerCallback(&AddToCounters, counters);
+  platform::CallPointerCallback(&AddToCounters, counters);
   EXPECT_EQ(counters[0], 15);
   EXPECT_EQ(counters[1], -3);
 }

@@ -2,7 +2,7 @@
 
 #include "zelvane.h"
 
-namespace zelvane {
+namespace zelvane::platform {
 
 // Calls into host code. Hosts written for the original library may hand over
 // callbacks that do not preserve the registers the C calling convention asks them to
@@ -16,4 +16,4 @@ void CallRecordCallback(RecordCallback callback, HostLineRecord* record);
 using PointerCallback = void(ZELVANE_CALL*)(void* record);
 void CallPointerCallback(PointerCallback callback, void* record);
 
-}  // namespace zelvane
+}  // namespace zelvane::platform
