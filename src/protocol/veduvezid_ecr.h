@@ -20,7 +20,10 @@ class HostLink;
 class CVeduvezidECR {
  public:
   static constexpr int kDefaultSpeed = 9600;
-  // The error of a send that wrote fewer bytes than asked.
+  // The error of a send that wrote fewer bytes than asked. The Casio DT-700 protocol
+  // reports its framing errors with the same 9999 (CCasioDT700::kFramingError), as the
+  // terminal software that hosts know does, so the code alone does not tell the two
+  // apart. Neither has a text of its own: both read as the table's unknown error.
   static constexpr int kShortWrite = 9999;
   // Limit of every send, drain and receive of the request-and-answer exchanges.
   static constexpr int kDeadlineSeconds = 5;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/comm.h"
+
 namespace zelvane {
 
 // The parameters a port was last opened with, its line settings and the status of
@@ -10,8 +12,8 @@ struct PortProfile {
   int ctsFlow = 0;
   int lineOption1 = 0;
   int lineOption2 = 0;
-  int dtrMode = 1;
-  int rtsMode = 1;
+  int dtrMode = platform::comm::kDtrControlEnable;
+  int rtsMode = platform::comm::kRtsControlEnable;
   int xonXoff = 0;
   int status = 0;  // 0 or a TE_* code
   int port = 0;

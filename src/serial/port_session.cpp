@@ -241,15 +241,18 @@ int CVeduvezid::SetXonXoff(int port, int value) {
 }
 
 // `apply` works from the engine's current mode, which only the reopen replaces by
-// the new one; so a change from 2 to 1 keeps handshaking until the next reopen.
+// the new one; so a change from handshake to enabled keeps handshaking until the next
+// reopen. DTR and RTS share their codes.
 int CVeduvezid::ChangeLineMode(int port, int PortProfile::*setting,
                                void (CVask_SComm::*apply)(bool), int mode) {
+  static_assert(comm::kDtrControlEnable == comm::kRtsControlEnable &&
+                comm::kDtrControlHandshake == comm::kRtsControlHandshake);
   const int previous = m_Profile.*setting;
   m_Profile.*setting = mode;
   const bool changed = mode != previous;
-  if (mode == 1 || mode == 2) {
+  if (mode == comm::kDtrControlEnable || mode == comm::kDtrControlHandshake) {
     (this->*apply)(true);
-    if (changed && mode == 2) ReopenPort(port);
+    if (changed && mode == comm::kDtrControlHandshake) ReopenPort(port);
   } else {
     (this->*apply)(false);
     if (changed) ReopenPort(port);

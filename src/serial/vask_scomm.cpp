@@ -161,9 +161,9 @@ std::uint32_t CVask_SComm::SetHandshake(int kind) {
     }
     // The line settings of the object win over the kind: RTS/CTS without XON/XOFF is
     // hardware handshaking, and CTS flow alone only watches CTS.
-    if ((m_nCtsFlow == 1 || m_nRtsMode == 2) && m_nXonXoff == 0) {
+    if ((m_nCtsFlow == 1 || m_nRtsMode == comm::kRtsControlHandshake) && m_nXonXoff == 0) {
       set(true, false, comm::kDtrControlHandshake, comm::kRtsControlHandshake, false);
-      if (m_nCtsFlow == 1 && m_nRtsMode != 2) {
+      if (m_nCtsFlow == 1 && m_nRtsMode != comm::kRtsControlHandshake) {
         set(true, false, comm::kDtrControlDisable, comm::kRtsControlDisable, false);
       }
     }
@@ -314,12 +314,14 @@ void CVask_SComm::Close() {
 // Four rules in this order, each overwriting the one before; when none fires the
 // previous kind stays (C = CTS flow, R = RTS mode, X = XON/XOFF).
 void CVask_SComm::DeriveHandshaking() {
-  const bool ctsOrRtsHandshake = m_nCtsFlow == 1 || m_nRtsMode == 2;
-  if (m_nCtsFlow == 0 && m_nRtsMode < 2 && m_nXonXoff == 0) m_nHandshaking = 0;
-  if (m_nCtsFlow == 0 && m_nRtsMode < 2 && m_nXonXoff > 0) m_nHandshaking = 1;
+  const bool rtsHandshake = m_nRtsMode == comm::kRtsControlHandshake;
+  const bool rtsBelowHandshake = m_nRtsMode < comm::kRtsControlHandshake;
+  const bool ctsOrRtsHandshake = m_nCtsFlow == 1 || rtsHandshake;
+  if (m_nCtsFlow == 0 && rtsBelowHandshake && m_nXonXoff == 0) m_nHandshaking = 0;
+  if (m_nCtsFlow == 0 && rtsBelowHandshake && m_nXonXoff > 0) m_nHandshaking = 1;
   if (ctsOrRtsHandshake && m_nXonXoff == 0) {
     m_nHandshaking = 2;
-    if (m_nCtsFlow == 1 && m_nRtsMode != 2) m_nHandshaking = 0;
+    if (m_nCtsFlow == 1 && !rtsHandshake) m_nHandshaking = 0;
   }
   if (ctsOrRtsHandshake && m_nXonXoff > 0) m_nHandshaking = 3;
 }
@@ -447,20 +449,20 @@ void CVask_SComm::ClearOutput() {
 
 void CVask_SComm::ApplyDtr(bool on) {
   EditLineState([&](comm::Dcb& dcb) {
-    dcb.fDtrControl = !on               ? comm::kDtrControlDisable
-                      : m_nDtrMode == 2 ? comm::kDtrControlHandshake
-                      : m_nDtrMode == 1 ? comm::kDtrControlEnable
-                                        : comm::kDtrControlDisable;
+    const bool known =
+        m_nDtrMode == comm::kDtrControlEnable || m_nDtrMode == comm::kDtrControlHandshake;
+    dcb.fDtrControl =
+        on && known ? static_cast<std::uint8_t>(m_nDtrMode) : comm::kDtrControlDisable;
     return comm::kErrorSuccess;
   });
 }
 
 void CVask_SComm::ApplyRts(bool on) {
   EditLineState([&](comm::Dcb& dcb) {
-    dcb.fRtsControl = !on               ? comm::kRtsControlDisable
-                      : m_nRtsMode == 2 ? comm::kRtsControlHandshake
-                      : m_nRtsMode == 1 ? comm::kRtsControlEnable
-                                        : comm::kRtsControlDisable;
+    const bool known =
+        m_nRtsMode == comm::kRtsControlEnable || m_nRtsMode == comm::kRtsControlHandshake;
+    dcb.fRtsControl =
+        on && known ? static_cast<std::uint8_t>(m_nRtsMode) : comm::kRtsControlDisable;
     return comm::kErrorSuccess;
   });
 }

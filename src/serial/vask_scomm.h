@@ -105,10 +105,14 @@ class CVask_SComm {
   std::vector<std::uint8_t> m_InBuffer;
   std::int16_t m_nInputLen = 0;
   int m_nCtsFlow = 0;
+  // Two line settings that protocols set and a reopen carries over, but that nothing
+  // applies: no DCB field or termios flag answers to them, so they never reach the port.
   int m_nLineOption1 = 0;
   int m_nLineOption2 = 0;
-  int m_nDtrMode = 1;
-  int m_nRtsMode = 1;
+  // DTR and RTS modes in the codes of Dcb::fDtrControl and fRtsControl: disabled,
+  // enabled or handshake.
+  int m_nDtrMode = platform::comm::kDtrControlEnable;
+  int m_nRtsMode = platform::comm::kRtsControlEnable;
   int m_nXonXoff = 0;
   int m_nBaudRate = 9600;
   int m_nDataBits = 8;

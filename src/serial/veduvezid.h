@@ -68,9 +68,10 @@ class CVeduvezid : public CVask_SComm {
   int SetLineOption1(int port, int value);
   int SetLineOption2(int port, int value);
   int SetXonXoff(int port, int value);
-  // Store the mode, re-apply the line from the engine's current mode (modes 1 and 2)
-  // or switch it off, and reopen when the mode changed (to 2, or to anything but 1);
-  // return the previous mode.
+  // Modes in the codes of platform::comm's kDtrControl* and kRtsControl*. Store the
+  // mode, re-apply the line from the engine's current mode (enabled or handshake) or
+  // switch it off, and reopen when the mode changed (to handshake, or to anything but
+  // enabled); return the previous mode.
   int SetDtrMode(int port, int mode);
   int SetRtsMode(int port, int mode);
   // Drop received (pending included) or unsent bytes; TE_NOTOPEN when closed.

@@ -14,8 +14,6 @@ constexpr int kMarkerLength = 2;
 // A link marker with whatever came before it in the input.
 constexpr int kLinkLimit = 8;
 constexpr int kRecordLimit = 255;
-// Mode 2 of the line's DTR and RTS: handshaking.
-constexpr int kHandshake = 2;
 
 }  // namespace
 
@@ -24,8 +22,8 @@ int CCasioDT700::Open(int port, int) {
   Comm().SetCtsFlow(port, 1);
   if (!Succeeded(Comm().CheckStatus())) return 0;
   Comm().SetLineOption2(port, 1);
-  Comm().SetDtrMode(port, kHandshake);
-  Comm().SetRtsMode(port, kHandshake);
+  Comm().SetDtrMode(port, platform::comm::kDtrControlHandshake);
+  Comm().SetRtsMode(port, platform::comm::kRtsControlHandshake);
   if (!Succeeded(Comm().CheckStatus())) return 0;
   return FlushBothWays() ? 1 : 0;
 }

@@ -23,6 +23,9 @@ class CCasioDT700 : public CVeduvezidECR {
   static constexpr int kSpeed = 19200;
   static constexpr int kLinkSeconds = 2;
   static constexpr int kLinkAttempts = 10;
+  // A length prefix, record or terminator that is not what the prefix announced. It
+  // has the short write's value (kShortWrite), as hosts know it from the terminal's
+  // software.
   static constexpr int kFramingError = 9999;
 
   // Opens at 19200 baud with CTS flow and DTR and RTS handshaking; `speed` is not used.

@@ -1,6 +1,7 @@
 #include "devices/scanners/metrologic.h"
 
 #include "buffers/chr_arr.h"
+#include "platform/comm.h"
 #include "protocol/line_reader.h"
 #include "serial/veduvezid.h"
 
@@ -13,8 +14,8 @@ int CMetroLogic::Open(int port) {
   comm.SetCtsFlow(port, 0);
   comm.SetLineOption1(port, 0);
   comm.SetLineOption2(port, 0);
-  comm.SetDtrMode(port, 1);
-  comm.SetRtsMode(port, 1);
+  comm.SetDtrMode(port, platform::comm::kDtrControlEnable);
+  comm.SetRtsMode(port, platform::comm::kRtsControlEnable);
   comm.SetXonXoff(port, 1);
   return FlushBothWays() ? 1 : 0;
 }

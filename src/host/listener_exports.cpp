@@ -1,4 +1,5 @@
-// The library's own exports beside the device interface, for hosts and tools.
+// The exports that install a host's own listeners: the handler of the library's message
+// boxes and the observer of every status notice.
 #include "host/export_guard.h"
 #include "host/library_objects.h"
 #include "jobs/host_link.h"
