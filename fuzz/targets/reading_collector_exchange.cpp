@@ -19,7 +19,7 @@ using namespace zelvane;
 
 int g_delivered = 0;
 
-void ZELVANE_CALL CheckRecord(void* pointer) {
+void CheckRecord(void* pointer) {
   const auto* record = static_cast<const ReadingRecord*>(pointer);
   FUZZ_CHECK(std::memchr(record->text, 0, sizeof record->text) != nullptr);
   FUZZ_CHECK(!std::isnan(record->quantity));

@@ -16,7 +16,7 @@ namespace {
 
 using zelvane::CChrArr;
 
-void ZELVANE_CALL CheckReading(void* record) {
+void CheckReading(void* record) {
   const auto* reading = static_cast<const zelvane::ReadingRecord*>(record);
   FUZZ_CHECK(std::memchr(reading->text, 0, sizeof reading->text) != nullptr);
   FUZZ_CHECK(std::isfinite(reading->quantity) && reading->quantity > 0);

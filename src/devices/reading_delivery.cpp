@@ -4,22 +4,21 @@
 #include <string_view>
 
 #include "devices/host_line.h"
-#include "devices/reading_record.h"
-#include "jobs/run_state.h"
 #include "platform/guarded_call.h"
 
 namespace zelvane {
 
-void ZELVANE_CALL DeliverReadingToHost(void* reading) {
-  const RecordCallback callback = TheRunState().GetRecordCallback();
+void DeliverReadingToHost(RecordCallback callback, const ReadingRecord& reading) {
   if (callback == nullptr) return;
-  const auto& source = *static_cast<const ReadingRecord*>(reading);
-
   HostLineRecord line{};
-  const char* textEnd = std::find(std::begin(source.text), std::end(source.text), '\0');
-  host_line::SetCode(&line, std::string_view(source.text, textEnd));
-  host_line::SetQuantity(&line, source.quantity);
+  const char* textEnd = std::find(std::begin(reading.text), std::end(reading.text), '\0');
+  host_line::SetCode(&line, std::string_view(reading.text, textEnd));
+  host_line::SetQuantity(&line, reading.quantity);
   platform::CallRecordCallback(callback, &line);
+}
+
+ReadingSink HostReadingSink(RecordCallback callback) {
+  return [callback](ReadingRecord* reading) { DeliverReadingToHost(callback, *reading); };
 }
 
 }  // namespace zelvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <type_traits>
 
 namespace zelvane {
@@ -16,5 +17,9 @@ struct ReadingRecord {
 
 static_assert(std::is_standard_layout_v<ReadingRecord> && std::is_trivial_v<ReadingRecord>);
 static_assert(offsetof(ReadingRecord, text) == 0);
+
+// Where a protocol hands each reading (valid only during the call): the job's adapter
+// to the host, or a test's collector. A plain C function of one pointer fits too.
+using ReadingSink = std::function<void(ReadingRecord* reading)>;
 
 }  // namespace zelvane

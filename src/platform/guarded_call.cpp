@@ -56,12 +56,4 @@ void CallRecordCallback(RecordCallback callback, HostLineRecord* record) {
 #endif
 }
 
-void CallPointerCallback(PointerCallback callback, void* record) {
-#ifdef ZELVANE_HAS_REGISTER_GUARD
-  zelvane_guarded_call(AsAnyFunction(callback), Word(record), 0, 0, 0);
-#else
-  callback(record);
-#endif
-}
-
 }  // namespace zelvane::platform

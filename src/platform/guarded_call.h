@@ -12,8 +12,4 @@ void CallCodeCallback(CodeCallback callback, const char* code);
 void CallStatusCallback(StatusCallback callback, int code, const char* text, int first, int second);
 void CallRecordCallback(RecordCallback callback, HostLineRecord* record);
 
-// A callback of a device protocol's record type (one pointer argument, no result).
-using PointerCallback = void(ZELVANE_CALL*)(void* record);
-void CallPointerCallback(PointerCallback callback, void* record);
-
 }  // namespace zelvane::platform

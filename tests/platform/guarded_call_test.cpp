@@ -124,8 +124,8 @@ void ZELVANE_CALL SeeStatus(std::int32_t code, const char* text, std::int32_t fi
   status_seen.second = second;
 }
 
-void ZELVANE_CALL AddToCounters(void* record) {
-  int* counters = static_cast<int*>(record);
+void ZELVANE_CALL AddToCounters(HostLineRecord* record) {
+  int* counters = reinterpret_cast<int*>(record);
   counters[0] += 5;
   counters[1] = -counters[1];
 }
@@ -153,7 +153,7 @@ TEST(GuardedCallTest, PassesTheArgumentsInOrder) {
 
 TEST(GuardedCallTest, CalleeWritesReachTheCaller) {
   int counters[2] = {10, 3};
-  platform::CallPointerCallback(&AddToCounters, counters);
+  platform::CallRecordCallback(&AddToCounters, reinterpret_cast<HostLineRecord*>(counters));
   EXPECT_EQ(counters[0], 15);
   EXPECT_EQ(counters[1], -3);
 }

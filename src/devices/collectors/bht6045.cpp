@@ -48,10 +48,10 @@ bool CBht6045::ReceiveCheckedBlock(CChrArr& block) {
   }
 }
 
-int CBht6045::ReadRecords(platform::PointerCallback callback) {
+int CBht6045::ReadRecords(const ReadingSink& sink) {
   m_nError = 0;
   if (!Bound()) return 0;
-  ReadingHandOver handOver(*this, callback);
+  ReadingHandOver handOver(*this, sink);
   bool firstRecord = true;
   int attempt = 0;
   while (!WaitLink()) {

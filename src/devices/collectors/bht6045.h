@@ -2,7 +2,6 @@
 
 #include "buffers/chr_arr.h"
 #include "devices/reading_record.h"
-#include "platform/guarded_call.h"
 #include "protocol/veduvezid_ecr.h"
 
 namespace zelvane {
@@ -31,10 +30,10 @@ class CBht6045 : public CVeduvezidECR {
   int Open(int port, int speed) override;
   using CVeduvezidECR::Open;
 
-  // The whole download: every record with a quantity above 0 goes to `callback` (valid
+  // The whole download: every record with a quantity above 0 goes to `sink` (valid
   // during the call) after a progress notice, except the transfer's very first record,
   // which is never delivered. 1 when the terminal ended the transfer properly.
-  int ReadRecords(platform::PointerCallback callback);
+  int ReadRecords(const ReadingSink& sink);
 
  private:
   // One attempt: an ENQ within kLinkSeconds, answered ACK. Any other byte fails at once.

@@ -68,10 +68,10 @@ std::optional<ReadingRecord> CCasioDT700::TakeRecord(const CChrArr& prefix) {
   return record;
 }
 
-int CCasioDT700::ReadRecords(platform::PointerCallback callback) {
+int CCasioDT700::ReadRecords(const ReadingSink& sink) {
   m_nError = 0;
   if (!Bound()) return 0;
-  ReadingHandOver handOver(*this, callback);
+  ReadingHandOver handOver(*this, sink);
   int attempt = 0;
   while (!WaitLink()) {
     if (++attempt == kLinkAttempts) return 0;

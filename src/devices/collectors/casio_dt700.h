@@ -5,7 +5,6 @@
 
 #include "buffers/chr_arr.h"
 #include "devices/reading_record.h"
-#include "platform/guarded_call.h"
 #include "protocol/veduvezid_ecr.h"
 
 namespace zelvane {
@@ -32,9 +31,9 @@ class CCasioDT700 : public CVeduvezidECR {
   int Open(int port, int speed) override;
   using CVeduvezidECR::Open;
 
-  // The whole download: every record goes to `callback` (valid during the call) after
+  // The whole download: every record goes to `sink` (valid during the call) after
   // a progress notice, whatever its quantity. 1 when the terminal ended with "!" ETX.
-  int ReadRecords(platform::PointerCallback callback);
+  int ReadRecords(const ReadingSink& sink);
 
  private:
   // One attempt to take "?" ETX and answer ACK. A "?" already in the input is taken

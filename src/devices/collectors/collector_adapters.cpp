@@ -7,7 +7,6 @@
 #include "buffers/buffer_functions.h"
 #include "buffers/field_format.h"
 #include "devices/host_line.h"
-#include "jobs/run_state.h"
 #include "platform/guarded_call.h"
 
 namespace zelvane {
@@ -29,8 +28,8 @@ CChrArr UploadedText(const std::string& text, int width) {
 
 }  // namespace
 
-void DeliverCollectorRecordToHost(const cipherlab::CollectorRecord& record) {
-  const RecordCallback callback = TheRunState().GetRecordCallback();
+void DeliverCollectorRecordToHost(RecordCallback callback,
+                                  const cipherlab::CollectorRecord& record) {
   if (callback == nullptr) return;
   HostLineRecord line{};
   host_line::SetCode(&line, FieldText(record.code));

@@ -2,7 +2,6 @@
 
 #include "devices/collectors/collector_adapters.h"
 #include "jobs/notice_codes.h"
-#include "jobs/run_state.h"
 
 namespace zelvane {
 
@@ -27,11 +26,13 @@ int CCP_DCOLL::ReadCode(int, char* text) {
 }
 
 int CCP_DCOLL::ReadCollector(int, RecordCallback callback) {
-  TheRunState().SetRecordCallback(callback);
   Notify(notice::kTransferStarts, "", 0, 0);
   const PortUse::Claim claim = m_portUse.WaitForTurn();
   return TakeTransferResult(m_protocol.ReadRecords(
-      [](cipherlab::CollectorRecord& record) { DeliverCollectorRecordToHost(record); }, m_layout));
+      [callback](cipherlab::CollectorRecord& record) {
+        DeliverCollectorRecordToHost(callback, record);
+      },
+      m_layout));
 }
 
 int CCP_DCOLL::LoadCollector(int, void* records, int count, int, int) {

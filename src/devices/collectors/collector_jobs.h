@@ -7,7 +7,6 @@
 #include "devices/device_job.h"
 #include "devices/reading_delivery.h"
 #include "jobs/notice_codes.h"
-#include "jobs/run_state.h"
 
 namespace zelvane {
 
@@ -69,9 +68,8 @@ class CReadingCollectorJob : public CDeviceJob<Protocol> {
   }
 
   int ReadCollector(int, RecordCallback callback) override {
-    TheRunState().SetRecordCallback(callback);
     this->Notify(notice::kTransferStarts, "", 0, 0);
-    return this->TakeTransferResult(this->m_protocol.ReadRecords(&DeliverReadingToHost));
+    return this->TakeTransferResult(this->m_protocol.ReadRecords(HostReadingSink(callback)));
   }
 };
 

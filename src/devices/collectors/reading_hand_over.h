@@ -2,23 +2,22 @@
 
 #include "devices/reading_record.h"
 #include "jobs/notice_codes.h"
-#include "platform/guarded_call.h"
 #include "protocol/veduvezid_ecr.h"
 
 namespace zelvane {
 
-// Hands the records of one download to the job's record callback, each after a
+// Hands the records of one download to the protocol's sink, each after a
 // progress notice 5 that carries its code and the progress 10, 20, ... 90, 0, 10, ...
 // so that the host sees the transfer move before the record arrives.
 class ReadingHandOver {
  public:
-  ReadingHandOver(CVeduvezidECR& protocol, platform::PointerCallback callback)
-      : m_protocol(protocol), m_callback(callback) {}
+  ReadingHandOver(CVeduvezidECR& protocol, const ReadingSink& sink)
+      : m_protocol(protocol), m_sink(sink) {}
 
   void operator()(ReadingRecord& record) {
     m_progress = (m_progress + kStep) % kWrap;
     m_protocol.Notify(notice::kProgress, record.text, m_progress, 0);
-    if (m_callback != nullptr) platform::CallPointerCallback(m_callback, &record);
+    if (m_sink) m_sink(&record);
   }
 
  private:
@@ -26,7 +25,7 @@ class ReadingHandOver {
   static constexpr int kWrap = 100;
 
   CVeduvezidECR& m_protocol;
-  platform::PointerCallback m_callback;
+  const ReadingSink& m_sink;
   int m_progress = 0;
 };
 

@@ -42,7 +42,7 @@ int CRadwag::ReadAnswer(CChrArr& line) {
   return TakeTextLine(line, kMinAnswerLength) ? 1 : 0;
 }
 
-int CRadwag::WeighOnce(platform::PointerCallback callback) {
+int CRadwag::WeighOnce(const ReadingSink& sink) {
   m_nError = 0;
   if (!Bound() || !FlushBothWays()) return 0;
   if (SendFrame(kWeightRequest) == 0) return 0;
@@ -54,7 +54,7 @@ int CRadwag::WeighOnce(platform::PointerCallback callback) {
   ReadingRecord reading{};
   reading.quantity = *weight;
   Notify(notice::kProgress, "", kTransferComplete, 0);
-  if (callback != nullptr) platform::CallPointerCallback(callback, &reading);
+  if (sink) sink(&reading);
   return 1;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/guarded_call.h"
+#include "devices/reading_record.h"
 #include "protocol/veduvezid_ecr.h"
 
 namespace zelvane {
@@ -23,9 +23,9 @@ class CRadwag : public CVeduvezidECR {
   int ReadAnswer(CChrArr& line);
 
   // Asks the scale for one reading, which must be in the port as soon as the request
-  // has left it, and hands a positive stable weight to `callback` as a ReadingRecord
+  // has left it, and hands a positive stable weight to `sink` as a ReadingRecord
   // with an empty text (valid only during the call). 1 when a weight was delivered.
-  int WeighOnce(platform::PointerCallback callback);
+  int WeighOnce(const ReadingSink& sink);
 
  private:
   // The line with its CR LF dumped (kind T) and removed, when one of at least

@@ -1,7 +1,6 @@
 #include "devices/scales/scale_jobs.h"
 
 #include "devices/scales/cas_stability.h"
-#include "platform/guarded_call.h"
 #include "protocol/trace_log.h"
 
 namespace zelvane {
@@ -44,8 +43,8 @@ int CAP_SCALE::ReadCode(int, char* text) {
   return 1;
 }
 
-int CAP_SCALE::ReadCollector(int, RecordCallback callback) {
-  BeginTransfer(callback);
+int CAP_SCALE::ReadCollector(int, RecordCallback) {
+  BeginTransfer();
   return 0;
 }
 

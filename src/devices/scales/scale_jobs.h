@@ -12,19 +12,15 @@
 #include "devices/scales/radwag.h"
 #include "devices/scales/scale_parsing.h"
 #include "jobs/notice_codes.h"
-#include "jobs/run_state.h"
 
 namespace zelvane {
 
-// What every scale job does when run mode 2 begins: the callback becomes the run's
-// record callback and the host is told that a transfer starts.
+// What every scale job does when run mode 2 begins: the host is told that a transfer
+// starts.
 template <class Scale>
 class CScaleJob : public CDeviceJob<Scale> {
  protected:
-  void BeginTransfer(RecordCallback callback) {
-    TheRunState().SetRecordCallback(callback);
-    this->Notify(notice::kTransferStarts, "", 0, 0);
-  }
+  void BeginTransfer() { this->Notify(notice::kTransferStarts, "", 0, 0); }
 };
 
 // A scale that pushes its weight as a text line. Each poll hands the line's weight
@@ -44,8 +40,8 @@ class CLineScaleJob : public CScaleJob<Scale> {
   }
 
   int ReadCollector(int, RecordCallback callback) override {
-    this->BeginTransfer(callback);
-    return this->m_protocol.WeighOnce(&DeliverReadingToHost);
+    this->BeginTransfer();
+    return this->m_protocol.WeighOnce(HostReadingSink(callback));
   }
 };
 
@@ -64,7 +60,7 @@ class CAP_SCALE final : public CScaleJob<CCasAP_1> {
   int CloseDevice(int port) override;
   // 1 only when a weight code was written.
   int ReadCode(int port, char* text) override;
-  // The scale has no records: the callback is stored and nothing is read.
+  // The scale has no records: the host is told of a transfer and nothing is read.
   int ReadCollector(int port, RecordCallback callback) override;
 
   bool IsArmed() const { return m_bArmed != 0; }

@@ -61,15 +61,14 @@ bool RestIsZero(const Record& record) {
 
 TEST(ScaleRecordAdapter, ReadingBecomesTheCodeAndQuantityOfAnOtherwiseEmptyRecord) {
   g_records.clear();
-  TheRunState().SetRecordCallback(&RecordHostLine);
   ReadingRecord reading{};
   std::memcpy(reading.text, "5901234123457", 13);
   reading.quantity = 3.25;
-  DeliverReadingToHost(&reading);
+  DeliverReadingToHost(&RecordHostLine, reading);
 
   // A text that fills its field without a NUL stays within it.
   std::fill(std::begin(reading.text), std::end(reading.text), 'A');
-  DeliverReadingToHost(&reading);
+  DeliverReadingToHost(&RecordHostLine, reading);
 
   ASSERT_EQ(g_records.size(), 2u);
   EXPECT_EQ(CodeOf(g_records[0]), "5901234123457");
@@ -77,8 +76,7 @@ TEST(ScaleRecordAdapter, ReadingBecomesTheCodeAndQuantityOfAnOtherwiseEmptyRecor
   EXPECT_TRUE(RestIsZero(g_records[0]));
   EXPECT_EQ(CodeOf(g_records[1]), std::string(ReadingRecord::kTextSize, 'A'));
 
-  TheRunState().SetRecordCallback(nullptr);
-  DeliverReadingToHost(&reading);
+  DeliverReadingToHost(nullptr, reading);
   EXPECT_EQ(g_records.size(), 2u);
 }
 
