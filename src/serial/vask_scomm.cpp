@@ -1,15 +1,13 @@
 #include "serial/vask_scomm.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <string>
 
 #include "platform/message_box.h"
 #include "serial/com_device_name.h"
+#include "serial/line_settings.h"
 #include "serial/serial_errors.h"
 
 namespace zelvane {
@@ -18,76 +16,10 @@ namespace comm = platform::comm;
 
 namespace {
 
-constexpr std::uint32_t kRejectedSpeed = 0xFFFFFFFF;
-constexpr std::uint8_t kRejectedCode = 0xFF;
 constexpr std::uint32_t kOpenEventMask = comm::kEvRxChar | comm::kEvBreak | comm::kEvErr;
 // The 16-bit count of held bytes bounds what the engine takes from the driver; more
 // stays in the driver until callers take some.
 constexpr std::size_t kMaxHeldInput = std::numeric_limits<std::int16_t>::max();
-
-std::uint32_t PlatformSpeed(int baudRate) {
-  constexpr int kPassed[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-                             19200, 38400, 56000, 57600, 115200, 128000, 256000};
-  const bool known =
-      std::find(std::begin(kPassed), std::end(kPassed), baudRate) != std::end(kPassed);
-  return known ? static_cast<std::uint32_t>(baudRate) : kRejectedSpeed;
-}
-
-std::uint8_t PlatformParity(char letter) {
-  switch (letter) {
-    case 'E': return comm::kEvenParity;
-    case 'M': return comm::kMarkParity;
-    case 'N': return comm::kNoParity;
-    case 'O': return comm::kOddParity;
-    case 'S': return comm::kSpaceParity;
-    default: return kRejectedCode;
-  }
-}
-
-std::uint8_t PlatformDataBits(int dataBits) {
-  return dataBits >= 5 && dataBits <= 8 ? static_cast<std::uint8_t>(dataBits) : kRejectedCode;
-}
-
-std::uint8_t PlatformStopBits(int code) {
-  switch (code) {
-    case 1: return comm::kOneStopBit;
-    case 2: return comm::kTwoStopBits;
-    case 3: return comm::kOne5StopBits;
-    default: return kRejectedCode;
-  }
-}
-
-// Reads the fields of "%d,%C,%d,%d" as scanf would, stopping at the first one that
-// does not match; `read` counts the fields taken. Numbers that do not fit end it too.
-class SettingsReader {
- public:
-  explicit SettingsReader(const char* text) : m_at(text), m_end(text + std::strlen(text)) {}
-
-  bool Number(int& value) {
-    while (m_at < m_end && std::isspace(static_cast<unsigned char>(*m_at))) ++m_at;
-    if (m_at < m_end && *m_at == '+') ++m_at;
-    const auto [next, error] = std::from_chars(m_at, m_end, value);
-    if (error != std::errc()) return false;
-    m_at = next;
-    return true;
-  }
-
-  bool Character(char& value) {
-    if (m_at >= m_end) return false;
-    value = *m_at++;
-    return true;
-  }
-
-  bool Comma() {
-    if (m_at >= m_end || *m_at != ',') return false;
-    ++m_at;
-    return true;
-  }
-
- private:
-  const char* m_at;
-  const char* m_end;
-};
 
 }  // namespace
 
@@ -336,20 +268,11 @@ void CVask_SComm::SetCommPort(int port) {
 }
 
 void CVask_SComm::SetSettings(const char* text) {
-  if (text == nullptr) return;
-  SettingsReader reader(text);
-  int baudRate = 0;
-  char parity = 0;
-  int dataBits = 0;
-  int stopBits = 0;
-  if (!reader.Number(baudRate)) return;
-  m_nBaudRate = baudRate;
-  if (!reader.Comma() || !reader.Character(parity)) return;
-  m_cParity = parity;
-  if (!reader.Comma() || !reader.Number(dataBits)) return;
-  m_nDataBits = dataBits;
-  if (!reader.Comma() || !reader.Number(stopBits)) return;
-  m_nStopBits = stopBits;
+  const SettingsText fields = ParseSettingsText(text);
+  m_nBaudRate = fields.baudRate.value_or(m_nBaudRate);
+  m_cParity = fields.parity.value_or(m_cParity);
+  m_nDataBits = fields.dataBits.value_or(m_nDataBits);
+  m_nStopBits = fields.stopBits.value_or(m_nStopBits);
 }
 
 int CVask_SComm::PollInput() {
