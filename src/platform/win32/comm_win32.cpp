@@ -8,6 +8,7 @@
 
 #include "platform/comm.h"
 #include "platform/growing_interval.h"
+#include "platform/wait_deadline.h"
 
 namespace zelvane::platform::comm {
 
@@ -147,21 +148,6 @@ void CompleteRecord(Overlapped* overlapped, std::uint32_t count) {
   overlapped->InternalHigh = count;
   if (overlapped->hEvent != nullptr) ::SetEvent(overlapped->hEvent);
 }
-
-// A time limit of a wait on the tick count; INFINITE has none.
-class Deadline {
- public:
-  explicit Deadline(DWORD milliseconds)
-      : m_at(milliseconds == INFINITE ? UINT64_MAX : ::GetTickCount64() + milliseconds) {}
-  DWORD Left() const {
-    if (m_at == UINT64_MAX) return INFINITE;
-    const ULONGLONG now = ::GetTickCount64();
-    return now >= m_at ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(m_at - now, INFINITE - 1));
-  }
-
- private:
-  ULONGLONG m_at;
-};
 
 // Waits for `event` or the break signal; the result as the port waits report it.
 WaitResult WaitForEventOrBreak(HANDLE event, Signal breakSignal, DWORD milliseconds) {
