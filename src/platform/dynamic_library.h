@@ -8,6 +8,8 @@ using LibraryHandle = void*;
 
 // Loads a library by file name (LoadLibraryA, dlopen); null on failure.
 LibraryHandle LoadDynamicLibrary(const char* name);
+// Why the last LoadDynamicLibrary of this thread failed, in the system's words.
+std::string LastLoadError();
 
 // Looks an exported function up (GetProcAddress, dlsym); null when absent.
 void* FindSymbol(LibraryHandle library, const char* name);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "control_bytes.h"
+#include "devices/control_characters.h"
 #include "overloaded.h"
 
 namespace zelvane::devsim {
@@ -24,8 +24,8 @@ std::string Fitted(std::string_view text, std::size_t width, bool blanksLeft) {
 
 // A record block without its check byte.
 std::string RecordBody(std::string_view code, std::string_view quantity) {
-  return control::kStx + Fitted(code, kCodeWidth, false) + Fitted(quantity, kQuantityWidth, true) +
-         control::kEtx;
+  return std::string(1, control::kStx) + Fitted(code, kCodeWidth, false) +
+         Fitted(quantity, kQuantityWidth, true) + std::string(1, control::kEtx);
 }
 
 }  // namespace
@@ -39,8 +39,8 @@ std::string BhtBlockWithCheck(std::string_view block) {
 std::string BhtHeaderBlock(int count) {
   char digits[8];
   std::snprintf(digits, sizeof digits, "%05d", count % 100000);
-  return BhtBlockWithCheck(control::kSoh + std::string("ZELVANE.DAT ") + digits + "      " +
-                           control::kEtx);
+  return BhtBlockWithCheck(std::string(1, control::kSoh) + "ZELVANE.DAT " + digits + "      " +
+                           std::string(1, control::kEtx));
 }
 
 std::string BhtRecordBlock(std::string_view code, std::string_view quantity) {

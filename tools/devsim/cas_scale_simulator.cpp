@@ -16,7 +16,7 @@ std::string AnswerBlock(const CasAnswer& answer) {
   const char check = BlockCheck(answer.text);
   // Flipping every bit gives a byte that differs from the right one in any case.
   const char sent = answer.wrongCheck ? static_cast<char>(~check) : check;
-  return cas::kStx + answer.text + sent + cas::kEtx;
+  return std::string(1, cas::kStx) + answer.text + sent + std::string(1, cas::kEtx);
 }
 
 CasScaleSimulator::CasScaleSimulator(DeviceLink& link, std::vector<CasStep> script)
@@ -45,7 +45,7 @@ void CasScaleSimulator::AnswerEnquiry() {
 
 void CasScaleSimulator::AnswerRequest() {
   if (!m_acknowledged) return;
-  Send(cas::kSoh + AnswerBlock(*m_acknowledged) + cas::kEot);
+  Send(std::string(1, cas::kSoh) + AnswerBlock(*m_acknowledged) + std::string(1, cas::kEot));
   m_acknowledged.reset();
 }
 

@@ -6,9 +6,9 @@
 #include <variant>
 #include <vector>
 
-#include "control_bytes.h"
 #include "cyclic_script.h"
 #include "device_simulator.h"
+#include "devices/control_characters.h"
 
 namespace zelvane::devsim {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "control_bytes.h"
+#include "devices/control_characters.h"
 #include "overloaded.h"
 
 namespace zelvane::devsim {
@@ -15,7 +15,7 @@ constexpr std::chrono::seconds kRestAfterTransfer{4};
 }  // namespace
 
 std::string CasioRecordFrame(const CasioRecordStep& record) {
-  const std::string body = ":" + record.code + ":" + record.quantity + control::kCr;
+  const std::string body = ":" + record.code + ":" + record.quantity + std::string(1, control::kCr);
   return std::to_string(body.size()) + body;
 }
 
@@ -34,8 +34,9 @@ CasioTerminalSimulator::CasioTerminalSimulator(DeviceLink& link, int baud,
                           }},
                step);
   }
-  const std::string end = silent ? "" : std::string("!") + control::kEtx;
-  m_transfer = records.empty() && !silent ? end : std::string("-") + control::kStx + records + end;
+  const std::string end = silent ? "" : "!" + std::string(1, control::kEtx);
+  m_transfer =
+      records.empty() && !silent ? end : "-" + std::string(1, control::kStx) + records + end;
 }
 
 void CasioTerminalSimulator::Beat() {
@@ -53,7 +54,7 @@ void CasioTerminalSimulator::Beat() {
     m_state = State::kEtxDue;
     return;
   }
-  Send(std::string("?") + control::kEtx);
+  Send("?" + std::string(1, control::kEtx));
 }
 
 void CasioTerminalSimulator::Receive(char byte) {

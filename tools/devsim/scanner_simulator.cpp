@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "control_bytes.h"
+#include "devices/control_characters.h"
 #include "overloaded.h"
 
 namespace zelvane::devsim {

@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "platform/dynamic_library.h"
+
 namespace zelvane::host {
 
-using LibraryHandle = void*;
+using platform::LibraryHandle;
 
 // Loads a shared library at run time as a host application does (dlopen,
 // LoadLibraryA). Null on failure, with the system's reason in `error`.

@@ -1,23 +1,9 @@
-#include <dlfcn.h>
 #include <limits.h>
 #include <unistd.h>
 
 #include "library_loader.h"
 
 namespace zelvane::host {
-
-LibraryHandle OpenLibrary(const std::string& path, std::string& error) {
-  LibraryHandle library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* reason = ::dlerror();
-    error = reason != nullptr ? reason : "dlopen failed";
-  }
-  return library;
-}
-
-void* FindExport(LibraryHandle library, const char* name) {
-  return ::dlsym(library, name);
-}
 
 std::string LibraryNextToProgram() {
   char program[PATH_MAX] = {};

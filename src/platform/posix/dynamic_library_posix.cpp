@@ -3,9 +3,28 @@
 #include "platform/dynamic_library.h"
 
 namespace zelvane::platform {
+namespace {
+
+// dlerror() tells only once, so its text is kept for LastLoadError.
+thread_local std::string t_loadError;
+
+}  // namespace
 
 LibraryHandle LoadDynamicLibrary(const char* name) {
-  return name != nullptr ? dlopen(name, RTLD_NOW | RTLD_LOCAL) : nullptr;
+  if (name == nullptr) {
+    t_loadError = "no library named";
+    return nullptr;
+  }
+  LibraryHandle library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* reason = dlerror();
+    t_loadError = reason != nullptr ? reason : "dlopen failed";
+  }
+  return library;
+}
+
+std::string LastLoadError() {
+  return t_loadError;
 }
 
 void* FindSymbol(LibraryHandle library, const char* name) {

@@ -4,8 +4,27 @@
 
 namespace zelvane::platform {
 
+namespace {
+
+// The system error of the last failed load of this thread, kept for LastLoadError.
+thread_local DWORD t_loadError = ERROR_SUCCESS;
+
+}  // namespace
+
 LibraryHandle LoadDynamicLibrary(const char* name) {
-  return name != nullptr ? static_cast<LibraryHandle>(::LoadLibraryA(name)) : nullptr;
+  const HMODULE library = name != nullptr ? ::LoadLibraryA(name) : nullptr;
+  if (library == nullptr)
+    t_loadError = name != nullptr ? ::GetLastError() : ERROR_INVALID_PARAMETER;
+  return static_cast<LibraryHandle>(library);
+}
+
+std::string LastLoadError() {
+  char text[512] = {};
+  ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, t_loadError,
+                   0, text, sizeof text, nullptr);
+  std::string error = "LoadLibraryA failed with error " + std::to_string(t_loadError) + " " + text;
+  while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
+  return error;
 }
 
 void* FindSymbol(LibraryHandle library, const char* name) {

@@ -16,7 +16,7 @@ const std::string kDc1(1, cas::kDc1);
 
 // The bytes of a full reading as the PC receives them after DC1.
 std::string ReadingBytes(const std::string& text, char check) {
-  return std::string{cas::kSoh, cas::kStx} + text + check + cas::kEtx + cas::kEot;
+  return std::string{cas::kSoh, cas::kStx} + text + check + std::string{cas::kEtx, cas::kEot};
 }
 
 TEST(CasBlockCheck, IsTheExclusiveOrOfTheAnswer) {

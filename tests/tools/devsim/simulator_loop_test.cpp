@@ -47,8 +47,8 @@ TEST(SimulatorLoop, AnswersRequestsBetweenBeatsAndWithoutThem) {
   link.PcWrite(std::string(1, cas::kEnq));
   EXPECT_EQ(link.PcRead(1, 2000), std::string(1, cas::kAck));
   link.PcWrite(std::string(1, cas::kDc1));
-  EXPECT_EQ(link.PcRead(15, 2000),
-            std::string({cas::kSoh, cas::kStx}) + "S  1.234kg\x75" + cas::kEtx + cas::kEot);
+  EXPECT_EQ(link.PcRead(15, 2000), std::string({cas::kSoh, cas::kStx}) + "S  1.234kg\x75" +
+                                       std::string({cas::kEtx, cas::kEot}));
 }
 
 TEST(SimulatorLoop, StopsPromptlyWhenAskedFromAnotherThread) {
