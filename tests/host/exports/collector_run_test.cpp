@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "bht_terminal_simulator.h"
+#include "cipherlab_terminal_simulator.h"
 #include "devices/collectors/bht_blocks.h"
 #include "devices/collectors/cipherlab_frames.h"
 #include "host/exports/device_run.h"
@@ -48,20 +50,14 @@ const std::string kAck = "ACK\r";
 const std::string kNak = "NAK\r";
 const std::string kOver = "OVER\r";
 
-// A record frame as a terminal sends it: sequence byte, text, the text's sum high byte
-// first (a CR byte sent as 0x0E), CR.
-std::string Frame(int sequence, const std::string& text) {
-  unsigned sum = 0;
-  for (const char c : text) sum += static_cast<unsigned char>(c);
-  const auto byte = [](unsigned value) {
-    return static_cast<char>((value & 0xFF) == 0x0D ? 0x0E : value & 0xFF);
-  };
-  return static_cast<char>(sequence) + text + byte(sum >> 8) + byte(sum) + "\r";
-}
+// Frames and blocks as the terminals send them, with the check values the simulators
+// compute on their own, independently of the library's.
+using devsim::BhtBlockWithCheck;
+using devsim::TerminalFrame;
 
 // The same frame with one bit of its text flipped on the line.
 std::string Corrupted(int sequence, const std::string& text) {
-  std::string frame = Frame(sequence, text);
+  std::string frame = TerminalFrame(sequence, text);
   frame[2] = static_cast<char>(frame[2] ^ 0x04);
   return frame;
 }
@@ -176,16 +172,16 @@ TEST_F(CollectorRun, ReadDeliversEveryRecordOnceAndIntact) {
       {
           {"READ\r", kNak},
           {"READ\r", kNak},
-          {"READ\r", kAck + Frame(1, milk)},
+          {"READ\r", kAck + TerminalFrame(1, milk)},
           // The terminal missed the ACK and sends the record again: it is ignored.
-          {kAck, Frame(1, milk) + Corrupted(2, cheese)},
-          {kNak, Frame(2, cheese)},
+          {kAck, TerminalFrame(1, milk) + Corrupted(2, cheese)},
+          {kNak, TerminalFrame(2, cheese)},
           // Rejected frames: 4 bytes, a digit as sequence byte, 255 bytes without CR.
           {kAck, std::string("\x03"
                              "AB\r",
                              4)},
-          {kNak, "3" + Frame(3, comma).substr(1)},
-          {kNak, Frame(3, comma)},
+          {kNak, "3" + TerminalFrame(3, comma).substr(1)},
+          {kNak, TerminalFrame(3, comma)},
           {kAck, std::string(255, '7')},
           {kNak, kOver + kOver},
       },
@@ -206,8 +202,9 @@ TEST_F(CollectorRun, ReadDeliversEveryRecordOnceAndIntact) {
 
 TEST_F(CollectorRun, ProgressCountsTensAndWrapsToZeroAtTheTenthRecord) {
   // Sequence bytes alternate, as a terminal's do, so that none is taken for a repeat.
-  Steps script{{"READ\r", kAck + Frame(0, "1")}};
-  for (int i = 1; i < 11; ++i) script.push_back({kAck, Frame(i % 2, std::to_string(i + 1))});
+  Steps script{{"READ\r", kAck + TerminalFrame(0, "1")}};
+  for (int i = 1; i < 11; ++i)
+    script.push_back({kAck, TerminalFrame(i % 2, std::to_string(i + 1))});
   script.push_back({kAck, kOver + kOver});
   std::vector<int> progress;
   for (const HostEvents::Notice& notice : Transfer(script, kCipherLabShort, kRead)) {
@@ -217,9 +214,9 @@ TEST_F(CollectorRun, ProgressCountsTensAndWrapsToZeroAtTheTenthRecord) {
 }
 
 TEST_F(CollectorRun, ShortRecordsCountOneWhenTheQuantityIsMissingOrZero) {
-  Transfer({{"READ\r", kAck + Frame(0, "5901234")},
-            {kAck, Frame(1, "5901235,0")},
-            {kAck, Frame(2, "5901236,3,ignored")},
+  Transfer({{"READ\r", kAck + TerminalFrame(0, "5901234")},
+            {kAck, TerminalFrame(1, "5901235,0")},
+            {kAck, TerminalFrame(2, "5901236,3,ignored")},
             {kAck, kOver + kOver}},
            kCipherLabShort, kRead);
   EXPECT_EQ(Lines(),
@@ -238,7 +235,7 @@ TEST_F(CollectorRun, DownloadsThatEndBadlyKeepWhatWasDeliveredAndReportWhy) {
   const Case cases[] = {
       {"three NAKs to READ", {{"READ\r", kNak}, {"READ\r", kNak}, {"READ\r", kNak}}, 0, 24},
       {"OVER then something else",
-       {{"READ\r", kAck + Frame(1, milk)}, {kAck, kOver + "OVEN\r"}},
+       {{"READ\r", kAck + TerminalFrame(1, milk)}, {kAck, kOver + "OVEN\r"}},
        1,
        kBadReply},
       {"three rejected frames in a row",
@@ -246,15 +243,17 @@ TEST_F(CollectorRun, DownloadsThatEndBadlyKeepWhatWasDeliveredAndReportWhy) {
        0,
        kBadReply},
       {"two rejected frames, a repeat of the record before them, a third rejected frame",
-       {{"READ\r", kAck + Frame(1, milk)},
+       {{"READ\r", kAck + TerminalFrame(1, milk)},
         {kAck, Corrupted(2, milk)},
         {kNak, Corrupted(2, milk)},
-        {kNak, Frame(1, milk) + Corrupted(2, milk)},
+        {kNak, TerminalFrame(1, milk) + Corrupted(2, milk)},
         {kNak, ""}},
        1,
        kBadReply},
       {"an overflow that a NAK recovered, then OVER and something else",
-       {{"READ\r", kAck + std::string(255, '7')}, {kNak, Frame(1, milk)}, {kAck, kOver + "OVEN\r"}},
+       {{"READ\r", kAck + std::string(255, '7')},
+        {kNak, TerminalFrame(1, milk)},
+        {kAck, kOver + "OVEN\r"}},
        1,
        kBadReply},
   };
@@ -388,8 +387,9 @@ TEST_F(CollectorRun, TheRunsOwnTransferKeepsThePortAndItsCallbackWhateverTheHost
     loaded += frame;
   }
   loaded += kOver + kOver;
-  const Steps read{
-      {"READ\r", kAck + Frame(1, milk)}, {kAck, Frame(2, milk)}, {kAck, kOver + kOver}};
+  const Steps read{{"READ\r", kAck + TerminalFrame(1, milk)},
+                   {kAck, TerminalFrame(2, milk)},
+                   {kAck, kOver + kOver}};
   const std::vector<Line> readLines(2, {"5901234", "Mleko", 5.0, 12.5});
   const RunRequest request = Request(kCipherLab);
   struct Case {
@@ -482,7 +482,7 @@ TEST_F(CollectorRun, BreakEndsADownloadStuckInTheMiddleOfAFrame) {
 
 TEST_F(CollectorRun, VanishedTerminalEndsTheDownloadAtOnceKeepingWhatCame) {
   {
-    ScriptedResponder terminal(device, {{"READ\r", kAck + Frame(1, "Ser,5907,2")}});
+    ScriptedResponder terminal(device, {{"READ\r", kAck + TerminalFrame(1, "Ser,5907,2")}});
     ASSERT_EQ(Collect(kCipherLab, kRead, &OnRecord), 1);
     ASSERT_TRUE(events.WaitForNotice(5, 3s));
   }
@@ -543,24 +543,17 @@ const std::string kEot = "\x04";
 // Any byte but ENQ after a file ends the transfer at once, without the PC's 2 s wait.
 const std::string kNoMoreFiles = "X";
 
-// A block and its check byte: the exclusive-or of every byte after SOH or STX.
-std::string WithCheck(const std::string& block) {
-  char check = 0;
-  for (std::size_t i = 1; i < block.size(); ++i) check = static_cast<char>(check ^ block[i]);
-  return block + check;
-}
-
 // A code field: the code, then blanks to 16 characters.
 std::string Code16(const std::string& code) {
   return code + std::string(16 - code.size(), ' ');
 }
 
 std::string BhtHeader(const std::string& count) {
-  return WithCheck("\x01" + std::string(12, 'F') + count + std::string(6, ' ') + "\x03");
+  return BhtBlockWithCheck("\x01" + std::string(12, 'F') + count + std::string(6, ' ') + "\x03");
 }
 
 std::string BhtRecord(const std::string& code, const std::string& quantity) {
-  return WithCheck("\x02" + code + quantity + "\x03");
+  return BhtBlockWithCheck("\x02" + code + quantity + "\x03");
 }
 
 // The record sent with one bit of its code flipped, its check byte as before.
@@ -655,7 +648,7 @@ TEST_F(TerminalLedRun, BhtDownloadsDeliverWhatTheTerminalCountedAndChecked) {
       {"a record block of 24 bytes is acknowledged, then ends the read",
        {{"", kEnq},
         {kBhtAck, BhtHeader("00002")},
-        {kBhtAck, WithCheck("\x02" + std::string(22, '1') + "\x03")},
+        {kBhtAck, BhtBlockWithCheck("\x02" + std::string(22, '1') + "\x03")},
         {kBhtAck, ""}},
        {},
        7,
