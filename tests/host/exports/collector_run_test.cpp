@@ -20,6 +20,7 @@
 #include "devices/collectors/bht_blocks.h"
 #include "devices/collectors/cipherlab_frames.h"
 #include "host/exports/device_run.h"
+#include "host/exports/forwarding_switch.h"
 #include "host/exports/host_events.h"
 #include "serial/notice_codes.h"
 #include "support/held_output.h"
@@ -36,7 +37,7 @@ using testing::ScriptedResponder;
 using Steps = std::vector<ScriptedResponder::Step>;
 using Notices = std::vector<HostEvents::Notice>;
 
-constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
+using testing::kForwarding;
 
 constexpr int32_t kCipherLab = 500;
 constexpr int32_t kCipherLabShort = 504;

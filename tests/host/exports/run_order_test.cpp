@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/exports/device_run.h"
+#include "host/exports/forwarding_switch.h"
 #include "host/exports/host_events.h"
 #include "zelvane.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
+using testing::kForwarding;
 
 struct Device {
   const char* name;

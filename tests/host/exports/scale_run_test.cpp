@@ -12,6 +12,7 @@
 
 #include "devices/scales/cas_frames.h"
 #include "host/exports/device_run.h"
+#include "host/exports/forwarding_switch.h"
 #include "host/exports/host_events.h"
 #include "support/cas_script.h"
 #include "support/pty_device.h"
@@ -32,7 +33,7 @@ using testing::ScriptedResponder;
 using Codes = std::vector<std::string>;
 using Steps = std::vector<ScriptedResponder::Step>;
 
-constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
+using testing::kForwarding;
 
 constexpr int32_t kFawag = 600;
 constexpr int32_t kRadwag = 601;

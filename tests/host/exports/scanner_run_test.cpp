@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/exports/device_run.h"
+#include "host/exports/forwarding_switch.h"
 #include "host/exports/host_events.h"
 #include "support/pty_device.h"
 #include "support/serial_test_support.h"
@@ -20,7 +21,7 @@ using namespace std::chrono_literals;
 using testing::HostEvents;
 using Notice = HostEvents::Notice;
 
-constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
+using testing::kForwarding;
 
 using ScannerRun = testing::DeviceRun;
 
