@@ -13,14 +13,10 @@
 
 #include "platform/comm.h"
 #else
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include "raw_pseudo_terminal.h"
 #endif
 
 namespace zelvane::testing {
@@ -44,15 +40,11 @@ struct PtyDevice::Impl {
   std::string error;
 
   bool Make() {
-    char name[256] = {};
-    termios raw{};
-    cfmakeraw(&raw);
-    if (openpty(&master, &slave, name, &raw, nullptr) != 0) {
-      error = std::string("openpty: ") + std::strerror(errno);
-      return false;
-    }
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    setenv(("ZELVANE_COM" + std::to_string(kPort)).c_str(), name, 1);
+    devsim::RawPseudoTerminal pair;
+    if (!devsim::MakeRawPseudoTerminal(pair, error)) return false;
+    master = pair.master;
+    slave = pair.slave;
+    setenv(("ZELVANE_COM" + std::to_string(kPort)).c_str(), pair.slavePath.c_str(), 1);
     return true;
   }
 

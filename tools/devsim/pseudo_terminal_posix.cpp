@@ -1,16 +1,13 @@
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <thread>
 #include <utility>
 
 #include "pseudo_terminal.h"
+#include "raw_pseudo_terminal.h"
 
 namespace zelvane::devsim {
 namespace {
@@ -74,18 +71,10 @@ class PosixPseudoTerminal final : public PseudoTerminal {
 }  // namespace
 
 std::unique_ptr<PseudoTerminal> PseudoTerminal::Open(std::string& error) {
-  int master = -1;
-  int slave = -1;
-  char name[256] = {};
-  termios raw{};
-  cfmakeraw(&raw);
-  if (openpty(&master, &slave, name, &raw, nullptr) != 0) {
-    error = std::string("openpty: ") + std::strerror(errno);
-    return nullptr;
-  }
-  fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-  close(slave);
-  return std::make_unique<PosixPseudoTerminal>(master, name);
+  RawPseudoTerminal pair;
+  if (!MakeRawPseudoTerminal(pair, error)) return nullptr;
+  close(pair.slave);
+  return std::make_unique<PosixPseudoTerminal>(pair.master, std::move(pair.slavePath));
 }
 
 }  // namespace zelvane::devsim
