@@ -90,6 +90,10 @@ TEST(PriceExchange, AnswerIsTakenOnlyForTheCodeItAnswers) {
 }
 
 TEST(PriceExchange, WaitsRunOutAfterTheirSteps) {
+  // Steps long enough that a thread started late on a loaded machine (ThreadSanitizer
+  // on two busy cores was seen 440 ms late) stays within the five steps' slack, and
+  // short enough that a wait of turn and answer together would exceed it.
+  constexpr auto kWaitStep = 200ms;
   struct Case {
     const char* what;
     bool turnTaken;  // false: another request holds the turn all along
@@ -97,7 +101,7 @@ TEST(PriceExchange, WaitsRunOutAfterTheirSteps) {
   };
   for (const Case test : {Case{"host never answers", true, PriceExchange::kStepsForAnswer},
                           Case{"turn never comes", false, PriceExchange::kStepsForTurn}}) {
-    PriceExchange exchange(kStep);
+    PriceExchange exchange(kWaitStep);
     std::future<PriceDisplay> holder;
     if (!test.turnTaken) {
       holder = std::async(std::launch::async, [&] { return exchange.Request("first"); });
@@ -110,8 +114,8 @@ TEST(PriceExchange, WaitsRunOutAfterTheirSteps) {
     }
     EXPECT_EQ(request.get(), NoAnswerDisplay()) << test.what;
     const long long took = MillisecondsSince(start);
-    EXPECT_GE(took, test.steps * kStep.count() - 5) << test.what;
-    EXPECT_LT(took, (test.steps + 5) * kStep.count()) << test.what;
+    EXPECT_GE(took, test.steps * kWaitStep.count() - 5) << test.what;
+    EXPECT_LT(took, (test.steps + 5) * kWaitStep.count()) << test.what;
     if (!test.turnTaken) {
       EXPECT_EQ(holder.get(), NoAnswerDisplay());
       EXPECT_EQ(exchange.TakePendingCode(), "") << "a request that gave up took its code back";

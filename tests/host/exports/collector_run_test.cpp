@@ -22,7 +22,7 @@
 #include "host/exports/device_run.h"
 #include "host/exports/forwarding_switch.h"
 #include "host/exports/host_events.h"
-#include "serial/notice_codes.h"
+#include "jobs/notice_codes.h"
 #include "support/held_output.h"
 #include "support/scripted_responder.h"
 #include "support/serial_test_support.h"
