@@ -95,19 +95,21 @@ bool PtyDevice::Write(std::string_view bytes) {
 std::string PtyDevice::Read(std::size_t count, int timeoutMs) {
   std::string received;
   const std::uint64_t end = platform::TickMilliseconds() + static_cast<std::uint64_t>(timeoutMs);
+  // Looks at least once, so that a read without a wait takes what is already in.
   while (received.size() < count) {
     const std::uint64_t now = platform::TickMilliseconds();
-    if (now >= end) break;
     pollfd readable{m_impl->master, POLLIN, 0};
-    if (poll(&readable, 1, static_cast<int>(end - now)) <= 0) continue;
-    char chunk[4096];
-    const std::size_t wanted = std::min(sizeof(chunk), count - received.size());
-    const ssize_t got = read(m_impl->master, chunk, wanted);
-    if (got > 0) {
-      received.append(chunk, static_cast<std::size_t>(got));
-    } else {
-      platform::SleepMs(1);
+    if (poll(&readable, 1, now < end ? static_cast<int>(end - now) : 0) > 0) {
+      char chunk[4096];
+      const std::size_t wanted = std::min(sizeof(chunk), count - received.size());
+      const ssize_t got = read(m_impl->master, chunk, wanted);
+      if (got > 0) {
+        received.append(chunk, static_cast<std::size_t>(got));
+      } else {
+        platform::SleepMs(1);
+      }
     }
+    if (now >= end) break;
   }
   return received;
 }
@@ -223,10 +225,11 @@ bool PtyDevice::Write(std::string_view bytes) {
 std::string PtyDevice::Read(std::size_t count, int timeoutMs) {
   std::string received;
   const std::uint64_t end = platform::TickMilliseconds() + static_cast<std::uint64_t>(timeoutMs);
+  // Looks at least once, so that a read without a wait takes what is already in (a
+  // total time-out of 0 would not be "no wait" for the port).
   while (received.size() < count) {
     const std::uint64_t now = platform::TickMilliseconds();
-    if (now >= end) break;
-    m_impl->ReadTimeout(static_cast<std::uint32_t>(end - now));
+    m_impl->ReadTimeout(now < end ? static_cast<std::uint32_t>(end - now) : 1);
     char chunk[4096];
     const std::size_t wanted = std::min(sizeof(chunk), count - received.size());
     std::uint32_t got = 0;
@@ -235,6 +238,7 @@ std::string PtyDevice::Read(std::size_t count, int timeoutMs) {
       platform::SleepMs(1);
     }
     received.append(chunk, got);
+    if (now >= end) break;
   }
   return received;
 }

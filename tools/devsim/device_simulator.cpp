@@ -17,6 +17,9 @@ void RunSimulator(DeviceSimulator& simulator, std::chrono::milliseconds beatEver
     if (beats) {
       const Clock::time_point now = Clock::now();
       if (now >= nextBeat) {
+        // What came while this thread was held up goes first: a terminal with the PC's
+        // answer already in its input does not call again across it.
+        for (const char byte : simulator.Link().Read(kReadChunk, 0)) simulator.Receive(byte);
         simulator.Beat();
         nextBeat += beatEvery;
         // Beats held up by a slow write shift the rest rather than firing all at once.
