@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -10,6 +12,7 @@
 #include <variant>
 
 #include "comma_list.h"
+#include "option_table.h"
 #include "option_values.h"
 #include "overloaded.h"
 
@@ -277,109 +280,170 @@ bool PlaysFawag(const DeviceScript& script) {
   return scale != nullptr && scale->model != LineScaleModel::kRadwag;
 }
 
-// One option. A new option is one more row; `apply` returns false for a value it
-// cannot take.
-struct OptionRow {
-  const char* name;
-  const char* valueName;  // null: the option takes no value
+// One option, with the devices that take it. A new option is one more row.
+struct DevsimOptionRow {
   const char* devices;
-  const char* description;
   bool (*playedBy)(const DeviceScript& script);
-  bool (*apply)(ParseState& state, std::string_view value);
+  tools::OptionRow<ParseState> option;
 };
 
-const OptionRow kOptions[] = {
-    {"--codes", "LIST", "scanners", "codes, one per beat (an empty one: a bare terminator)",
-     &Plays<ScannerScript>, &AddCodes},
-    {"--burst", "LIST", "scanners", "codes all sent at one beat, back to back",
-     &Plays<ScannerScript>, &AddBurst},
-    {"--noise", "N", "scanners", "N random bytes without CR, NULs among them",
-     &Plays<ScannerScript>, &AddSized<Noise>},
-    {"--overlong", "N", "scanners", "one line of N characters (over 128 is too long)",
-     &Plays<ScannerScript>, &AddSized<OverlongLine>},
-    {"--weights", "LIST", "radwag, fawag", "stable readings in kg (0 and negatives too)",
-     &Plays<LineScaleScript>, &AddReadings<ReadingKind::kStable>},
-    {"--unstable", "LIST", "radwag, fawag", "readings marked U", &Plays<LineScaleScript>,
-     &AddReadings<ReadingKind::kUnstable>},
-    {"--not-ok", "LIST", "radwag, fawag", "readings marked N", &Plays<LineScaleScript>,
-     &AddReadings<ReadingKind::kNotOk>},
-    {"--malformed", nullptr, "radwag, fawag", "one line of the wrong length without digits",
-     &Plays<LineScaleScript>, &AddMalformed},
-    {"--decimals", "2|3", "fawag", "decimals of the Fawag lines (default 2)", &PlaysFawag,
-     &SetDecimals},
-    {"--answers", "LIST", "cas", "answers such as \"S  1.234kg\", one per dialogue",
-     &Plays<CasScript>, &AddAnswers<false>},
-    {"--bad-bcc", "LIST", "cas", "answers sent with a wrong block check character",
-     &Plays<CasScript>, &AddAnswers<true>},
-    {"--nak", nullptr, "cas", "one dialogue whose ENQ gets NAK", &Plays<CasScript>,
-     &AddCasStep<CasRefusal>},
-    {"--silence", nullptr, "cas", "one dialogue whose ENQ gets no reply", &Plays<CasScript>,
-     &AddCasStep<CasSilence>},
-    {"--record", "TEXT", "cipherlab",
-     "a record: \"name,code,quantity,price/100\" or \"code,quantity\"", &Plays<CipherLabScript>,
-     &AddTerminalRecord},
-    {"--generate", "N", "cipherlab", "N numbered full records", &Plays<CipherLabScript>,
-     &GenerateTerminalRecords<false>},
-    {"--generate-short", "N", "cipherlab", "N numbered short records", &Plays<CipherLabScript>,
-     &GenerateTerminalRecords<true>},
-    {"--nak-command", nullptr, "cipherlab", "NAK the next READ or CIPHER", &Plays<CipherLabScript>,
-     &AddTerminalCue<TerminalCue::kNakCommand>},
-    {"--nak-record", nullptr, "cipherlab", "NAK the next uploaded record", &Plays<CipherLabScript>,
-     &AddTerminalCue<TerminalCue::kNakRecord>},
-    {"--repeat", nullptr, "cipherlab", "send the next record twice (same sequence number)",
-     &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kRepeatSequence>},
-    {"--bad-check", nullptr, "cipherlab", "send the next record first with a wrong check value",
-     &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kWrongCheck>},
-    {"--no-cr", nullptr, "cipherlab", "send the next record first without its CR",
-     &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kNoCr>},
-    {"--lone-over", nullptr, "cipherlab", "end the download with a single OVER",
-     &Plays<CipherLabScript>, &AddTerminalCue<TerminalCue::kLoneOver>},
-    {"--silence", nullptr, "cipherlab", "stop answering here", &Plays<CipherLabScript>,
-     &AddTerminalCue<TerminalCue::kSilence>},
-    {"--file", "LIST", "bht", "a file of records \"code:quantity\" (one file per option)",
-     &Plays<BhtScript>, &AddBhtFile},
-    {"--generate", "N", "bht", "a file of N numbered records", &Plays<BhtScript>, &AddBhtGenerated},
-    {"--bad-check", nullptr, "bht", "send the next record first with a wrong check byte",
-     &Plays<BhtScript>, &AddCue<BhtCue::kWrongCheck>},
-    {"--long-block", nullptr, "bht", "send the next record in a block of 24 bytes",
-     &Plays<BhtScript>, &AddCue<BhtCue::kLongBlock>},
-    {"--silence", nullptr, "bht", "stop before the next record or the file's end",
-     &Plays<BhtScript>, &AddCue<BhtCue::kSilence>},
-    {"--stray-byte", nullptr, "bht", "a byte other than ENQ before the first call or at the end",
-     &Plays<BhtScript>, &AddCue<BhtCue::kStrayByte>},
-    {"--records", "LIST", "casio", "records \"code:quantity\" (an empty quantity too)",
-     &Plays<CasioScript>, &AddCodeQuantityRecords<CasioScript, CasioRecordStep>},
-    {"--generate", "N", "casio", "N numbered records", &Plays<CasioScript>,
-     &GenerateCodeQuantityRecords<CasioScript, CasioRecordStep>},
-    {"--late-etx", nullptr, "casio", "send the first \"?\" of a transfer without its ETX",
-     &Plays<CasioScript>, &AddCue<CasioCue::kLateEtx>},
-    {"--silence", nullptr, "casio", "stop before the next record or the end", &Plays<CasioScript>,
-     &AddCue<CasioCue::kSilence>},
-    {"--baud", "N", "terminals",
-     "pace of the line, 10 bits a byte (cipherlab, bht 9600; casio 19200; 0: none)", &PlaysTerminal,
-     &SetTerminalBaud},
-    {"--every", "MS", "all",
-     "pace of the codes and pushed lines (0: none; radwag, fawag: answer only)", &PlaysAny,
-     &SetEvery},
-    {"--port", "N", "all", "the n printed in ZELVANE_COM<n>= (default 1)", &PlaysAny, &SetPort},
-    {"--fault", "KIND[@N]", "all",
-     "drop, flip, cut (the rest of the frame), stall (6 s) or vanish at byte N of what "
-     "the device sends (from 0; random without @N)",
-     &PlaysAny, &SetFault},
-    {"--seed", "N", "all", "draws the random byte and bit of --fault (default 1)", &PlaysAny,
-     &SetSeed},
-    {"--help", nullptr, "all", "show this text", &PlaysAny, &SetHelp},
+const DevsimOptionRow kOptions[] = {
+    {"scanners",
+     &Plays<ScannerScript>,
+     {"--codes", "LIST", "codes, one per beat (an empty one: a bare terminator)", &AddCodes}},
+    {"scanners",
+     &Plays<ScannerScript>,
+     {"--burst", "LIST", "codes all sent at one beat, back to back", &AddBurst}},
+    {"scanners",
+     &Plays<ScannerScript>,
+     {"--noise", "N", "N random bytes without CR, NULs among them", &AddSized<Noise>}},
+    {"scanners",
+     &Plays<ScannerScript>,
+     {"--overlong", "N", "one line of N characters (over 128 is too long)",
+      &AddSized<OverlongLine>}},
+    {"radwag, fawag",
+     &Plays<LineScaleScript>,
+     {"--weights", "LIST", "stable readings in kg (0 and negatives too)",
+      &AddReadings<ReadingKind::kStable>}},
+    {"radwag, fawag",
+     &Plays<LineScaleScript>,
+     {"--unstable", "LIST", "readings marked U", &AddReadings<ReadingKind::kUnstable>}},
+    {"radwag, fawag",
+     &Plays<LineScaleScript>,
+     {"--not-ok", "LIST", "readings marked N", &AddReadings<ReadingKind::kNotOk>}},
+    {"radwag, fawag",
+     &Plays<LineScaleScript>,
+     {"--malformed", nullptr, "one line of the wrong length without digits", &AddMalformed}},
+    {"fawag",
+     &PlaysFawag,
+     {"--decimals", "2|3", "decimals of the Fawag lines (default 2)", &SetDecimals}},
+    {"cas",
+     &Plays<CasScript>,
+     {"--answers", "LIST", "answers such as \"S  1.234kg\", one per dialogue", &AddAnswers<false>}},
+    {"cas",
+     &Plays<CasScript>,
+     {"--bad-bcc", "LIST", "answers sent with a wrong block check character", &AddAnswers<true>}},
+    {"cas",
+     &Plays<CasScript>,
+     {"--nak", nullptr, "one dialogue whose ENQ gets NAK", &AddCasStep<CasRefusal>}},
+    {"cas",
+     &Plays<CasScript>,
+     {"--silence", nullptr, "one dialogue whose ENQ gets no reply", &AddCasStep<CasSilence>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--record", "TEXT", "a record: \"name,code,quantity,price/100\" or \"code,quantity\"",
+      &AddTerminalRecord}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--generate", "N", "N numbered full records", &GenerateTerminalRecords<false>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--generate-short", "N", "N numbered short records", &GenerateTerminalRecords<true>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--nak-command", nullptr, "NAK the next READ or CIPHER",
+      &AddTerminalCue<TerminalCue::kNakCommand>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--nak-record", nullptr, "NAK the next uploaded record",
+      &AddTerminalCue<TerminalCue::kNakRecord>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--repeat", nullptr, "send the next record twice (same sequence number)",
+      &AddTerminalCue<TerminalCue::kRepeatSequence>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--bad-check", nullptr, "send the next record first with a wrong check value",
+      &AddTerminalCue<TerminalCue::kWrongCheck>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--no-cr", nullptr, "send the next record first without its CR",
+      &AddTerminalCue<TerminalCue::kNoCr>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--lone-over", nullptr, "end the download with a single OVER",
+      &AddTerminalCue<TerminalCue::kLoneOver>}},
+    {"cipherlab",
+     &Plays<CipherLabScript>,
+     {"--silence", nullptr, "stop answering here", &AddTerminalCue<TerminalCue::kSilence>}},
+    {"bht",
+     &Plays<BhtScript>,
+     {"--file", "LIST", "a file of records \"code:quantity\" (one file per option)", &AddBhtFile}},
+    {"bht",
+     &Plays<BhtScript>,
+     {"--generate", "N", "a file of N numbered records", &AddBhtGenerated}},
+    {"bht",
+     &Plays<BhtScript>,
+     {"--bad-check", nullptr, "send the next record first with a wrong check byte",
+      &AddCue<BhtCue::kWrongCheck>}},
+    {"bht",
+     &Plays<BhtScript>,
+     {"--long-block", nullptr, "send the next record in a block of 24 bytes",
+      &AddCue<BhtCue::kLongBlock>}},
+    {"bht",
+     &Plays<BhtScript>,
+     {"--silence", nullptr, "stop before the next record or the file's end",
+      &AddCue<BhtCue::kSilence>}},
+    {"bht",
+     &Plays<BhtScript>,
+     {"--stray-byte", nullptr, "a byte other than ENQ before the first call or at the end",
+      &AddCue<BhtCue::kStrayByte>}},
+    {"casio",
+     &Plays<CasioScript>,
+     {"--records", "LIST", "records \"code:quantity\" (an empty quantity too)",
+      &AddCodeQuantityRecords<CasioScript, CasioRecordStep>}},
+    {"casio",
+     &Plays<CasioScript>,
+     {"--generate", "N", "N numbered records",
+      &GenerateCodeQuantityRecords<CasioScript, CasioRecordStep>}},
+    {"casio",
+     &Plays<CasioScript>,
+     {"--late-etx", nullptr, "send the first \"?\" of a transfer without its ETX",
+      &AddCue<CasioCue::kLateEtx>}},
+    {"casio",
+     &Plays<CasioScript>,
+     {"--silence", nullptr, "stop before the next record or the end", &AddCue<CasioCue::kSilence>}},
+    {"terminals",
+     &PlaysTerminal,
+     {"--baud", "N", "pace of the line, 10 bits a byte (cipherlab, bht 9600; casio 19200; 0: none)",
+      &SetTerminalBaud}},
+    {"all",
+     &PlaysAny,
+     {"--every", "MS", "pace of the codes and pushed lines (0: none; radwag, fawag: answer only)",
+      &SetEvery}},
+    {"all", &PlaysAny, {"--port", "N", "the n printed in ZELVANE_COM<n>= (default 1)", &SetPort}},
+    {"all",
+     &PlaysAny,
+     {"--fault", "KIND[@N]",
+      "drop, flip, cut (the rest of the frame), stall (6 s) or vanish at byte N of what "
+      "the device sends (from 0; random without @N)",
+      &SetFault}},
+    {"all",
+     &PlaysAny,
+     {"--seed", "N", "draws the random byte and bit of --fault (default 1)", &SetSeed}},
+    {"all", &PlaysAny, {"--help", nullptr, "show this text", &SetHelp}},
 };
 
-// Devices may share an option name (--silence): the row of the device played wins.
-const OptionRow* FindOption(std::string_view name, const DeviceScript& script) {
-  const OptionRow* found = nullptr;
-  for (const OptionRow& option : kOptions) {
-    if (name != option.name) continue;
-    if (option.playedBy(script)) return &option;
-    if (found == nullptr) found = &option;
+// Devices may share an option name (--silence): each takes the row of its own.
+const tools::OptionRow<ParseState>* FindOption(std::string_view name, const DeviceScript& script) {
+  for (const DevsimOptionRow& row : kOptions) {
+    if (name == row.option.name && row.playedBy(script)) return &row.option;
   }
-  return found;
+  return nullptr;
+}
+
+bool IsOptionOfAnyDevice(std::string_view name) {
+  return std::any_of(std::begin(kOptions), std::end(kOptions),
+                     [name](const DevsimOptionRow& row) { return name == row.option.name; });
+}
+
+// An option of another device is refused as such, not as unknown.
+std::string Worded(const tools::OptionRefusal& refusal, const DeviceRow& device) {
+  if (refusal.reason == tools::OptionRefusal::Reason::kUnknownOption &&
+      IsOptionOfAnyDevice(refusal.option)) {
+    return refusal.option + " is not an option of " + device.name;
+  }
+  return SimulatorRefusal(refusal);
 }
 
 const DeviceRow* FindDevice(std::string_view name) {
@@ -403,22 +467,10 @@ DevsimParseResult ParseDevsimOptions(const std::vector<std::string>& arguments) 
 
   ParseState state;
   state.options.script = *DemoScript(device->demoCode);
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::string& name = arguments[i];
-    const OptionRow* option = FindOption(name, state.options.script);
-    if (option == nullptr) return "unknown option '" + name + "'";
-    if (!option->playedBy(state.options.script)) {
-      return name + " is not an option of " + device->name;
-    }
-    std::string_view value;
-    if (option->valueName != nullptr) {
-      if (++i == arguments.size()) return name + " needs a value";
-      value = arguments[i];
-    }
-    if (!option->apply(state, value)) {
-      return BadOptionValue(name, value);
-    }
-  }
+  const auto refusal = tools::ApplyOptions(
+      std::span(arguments).subspan(1), state,
+      [&state](std::string_view name) { return FindOption(name, state.options.script); });
+  if (refusal) return Worded(*refusal, *device);
   state.options.fault = state.fault.Drawn(kRandomFaultWithin);
   return state.options;
 }
@@ -435,11 +487,9 @@ std::string DevsimUsage(const std::string& programName) {
             std::string(12 - std::string_view(device.name).size(), ' ') + device.description + "\n";
   }
   text += "\nOptions:\n";
-  for (const OptionRow& option : kOptions) {
-    std::string left = option.name;
-    if (option.valueName != nullptr) left += std::string(" ") + option.valueName;
-    left.resize(std::max<std::size_t>(left.size() + 1, 18), ' ');
-    text += "  " + left + "[" + option.devices + "] " + option.description + "\n";
+  for (const DevsimOptionRow& row : kOptions) {
+    text += "  " + tools::OptionColumn(row.option.name, row.option.valueName, 18) + "[" +
+            row.devices + "] " + row.option.description + "\n";
   }
   return text;
 }

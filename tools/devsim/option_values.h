@@ -6,6 +6,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "option_table.h"
+
 namespace zelvane::devsim {
 
 // A whole command-line value as a number within the bounds; nothing otherwise.
@@ -20,9 +22,15 @@ std::optional<Number> ParseNumber(std::string_view text, Number lowest, Number h
   return value;
 }
 
-// What the simulators say of a value their option refuses.
-inline std::string BadOptionValue(std::string_view option, std::string_view value) {
-  return std::string("bad value '").append(value).append("' for ").append(option);
+// What the simulators say of an option they cannot take.
+inline std::string SimulatorRefusal(const tools::OptionRefusal& refusal) {
+  using Reason = tools::OptionRefusal::Reason;
+  switch (refusal.reason) {
+    case Reason::kUnknownOption: return "unknown option '" + refusal.option + "'";
+    case Reason::kMissingValue: return refusal.option + " needs a value";
+    case Reason::kBadValue: return "bad value '" + refusal.value + "' for " + refusal.option;
+  }
+  return refusal.option;
 }
 
 }  // namespace zelvane::devsim

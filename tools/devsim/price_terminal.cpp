@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <iostream>
+#include <span>
 #include <thread>
 
 #include "allow_list.h"
@@ -11,6 +12,7 @@
 #include "comma_list.h"
 #include "cp1250_text.h"
 #include "line_fault.h"
+#include "option_table.h"
 #include "option_values.h"
 #include "terminal_device_link.h"
 #include "terminal_link.h"
@@ -64,64 +66,93 @@ std::string ReceiveAnswer(DeviceLink& line, std::chrono::milliseconds wait,
   return answer;
 }
 
+// What the command line sets: the options and the fault, drawn once all are read.
+struct PriceTerminalCommandLine {
+  PriceTerminalOptions options;
+  FaultOptions fault;
+};
+
+bool SetService(PriceTerminalCommandLine& line, std::string_view value) {
+  if (value.empty()) return false;
+  const auto address = spr_lan::ParseListenAddress(value);
+  if (address) line.options.service = *address;
+  return address.has_value();
+}
+
+bool AddCodes(PriceTerminalCommandLine& line, std::string_view value) {
+  for (std::string& code : SplitList(value)) {
+    if (!code.empty()) line.options.codes.push_back(std::move(code));
+  }
+  return true;
+}
+
+bool SetEvery(PriceTerminalCommandLine& line, std::string_view value) {
+  const std::optional<int> milliseconds = ParseNumber<int>(value, 0, INT_MAX);
+  if (milliseconds) line.options.every = std::chrono::milliseconds(*milliseconds);
+  return milliseconds.has_value();
+}
+
+bool SetFrom(PriceTerminalCommandLine& line, std::string_view value) {
+  if (!spr_lan::ParseIpv4(value)) return false;
+  line.options.from = std::string(value);
+  return true;
+}
+
+bool SetFault(PriceTerminalCommandLine& line, std::string_view value) {
+  return line.fault.SetFault(value);
+}
+
+bool SetSeed(PriceTerminalCommandLine& line, std::string_view value) {
+  return line.fault.SetSeed(value);
+}
+
+bool SetHelp(PriceTerminalCommandLine& line, std::string_view) {
+  line.options.help = true;
+  return true;
+}
+
+// Wide enough for "--service HOST:PORT"; longer descriptions go on below it.
+constexpr std::size_t kOptionColumn = 21;
+
+const tools::OptionRow<PriceTerminalCommandLine> kOptions[] = {
+    {"--service", "HOST:PORT", "the service to connect to (default 127.0.0.1:9101)", &SetService},
+    {"--codes", "LIST",
+     "comma-separated codes to scan (default: one per line\n"
+     "                       of standard input)",
+     &AddCodes},
+    {"--every", "MS", "pause between two scans of the list (default 1000)", &SetEvery},
+    {"--from", "ADDRESS",
+     "the terminal's own IPv4 address, e.g. 127.0.0.7 on\n"
+     "                       loopback (the service tells terminals apart by address;\n"
+     "                       default: the system's choice)",
+     &SetFrom},
+    {"--fault", "KIND[@N]",
+     "drop, flip, cut (the rest of the code), stall (6 s) or\n"
+     "                       vanish (connection closed) at byte N of what the\n"
+     "                       terminal sends (from 0; random without @N)",
+     &SetFault},
+    {"--seed", "N", "draws the random byte and bit of --fault (default 1)", &SetSeed},
+    {"--help", nullptr, "show this text", &SetHelp},
+};
+
 }  // namespace
 
 PriceTerminalParseResult ParsePriceTerminalOptions(const std::vector<std::string>& arguments) {
-  PriceTerminalOptions options;
-  FaultOptions fault;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& name = arguments[i];
-    if (name == "--help") {
-      options.help = true;
-      continue;
-    }
-    const bool takesValue = name == "--service" || name == "--codes" || name == "--every" ||
-                            name == "--fault" || name == "--seed" || name == "--from";
-    if (!takesValue) return "unknown option '" + name + "'";
-    if (i + 1 == arguments.size()) return name + " needs a value";
-    const std::string& value = arguments[++i];
-    if (name == "--service") {
-      const auto address = spr_lan::ParseListenAddress(value);
-      if (!address || value.empty()) return BadOptionValue(name, value);
-      options.service = *address;
-    } else if (name == "--from") {
-      if (!spr_lan::ParseIpv4(value)) return BadOptionValue(name, value);
-      options.from = value;
-    } else if (name == "--codes") {
-      for (std::string& code : SplitList(value)) {
-        if (!code.empty()) options.codes.push_back(std::move(code));
-      }
-    } else if (name == "--fault") {
-      if (!fault.SetFault(value)) return BadOptionValue(name, value);
-    } else if (name == "--seed") {
-      if (!fault.SetSeed(value)) return BadOptionValue(name, value);
-    } else {
-      const std::optional<int> milliseconds = ParseNumber<int>(value, 0, INT_MAX);
-      if (!milliseconds) return BadOptionValue(name, value);
-      options.every = std::chrono::milliseconds(*milliseconds);
-    }
-  }
-  options.fault = fault.Drawn(kRandomFaultWithin);
-  return options;
+  PriceTerminalCommandLine line;
+  const auto refusal = tools::ApplyOptions(std::span(arguments), line, [](std::string_view name) {
+    return tools::FindOptionRow<PriceTerminalCommandLine>(kOptions, name);
+  });
+  if (refusal) return SimulatorRefusal(*refusal);
+  line.options.fault = line.fault.Drawn(kRandomFaultWithin);
+  return line.options;
 }
 
 std::string PriceTerminalUsage(const std::string& programName) {
   return "Usage: " + programName + " pricechecker [OPTIONS]\n\n" +
          "Plays a LAN price-checker terminal: connects to the price-checker service,\n"
          "scans codes and prints each answer as the two lines the display shows.\n\n"
-         "Options:\n"
-         "  --service HOST:PORT  the service to connect to (default 127.0.0.1:9101)\n"
-         "  --codes LIST         comma-separated codes to scan (default: one per line\n"
-         "                       of standard input)\n"
-         "  --every MS           pause between two scans of the list (default 1000)\n"
-         "  --from ADDRESS       the terminal's own IPv4 address, e.g. 127.0.0.7 on\n"
-         "                       loopback (the service tells terminals apart by address;\n"
-         "                       default: the system's choice)\n"
-         "  --fault KIND[@N]     drop, flip, cut (the rest of the code), stall (6 s) or\n"
-         "                       vanish (connection closed) at byte N of what the\n"
-         "                       terminal sends (from 0; random without @N)\n"
-         "  --seed N             draws the random byte and bit of --fault (default 1)\n"
-         "  --help               show this text\n";
+         "Options:\n" +
+         tools::OptionLines<PriceTerminalCommandLine>(kOptions, kOptionColumn);
 }
 
 std::vector<std::string> DisplayedLines(std::string_view commands) {

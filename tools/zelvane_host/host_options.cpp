@@ -1,7 +1,10 @@
 #include "host_options.h"
 
 #include <charconv>
+#include <span>
 #include <string_view>
+
+#include "option_table.h"
 
 namespace zelvane::host {
 namespace {
@@ -17,14 +20,9 @@ std::optional<Number> ParseNumber(std::string_view text, Number minimum) {
   return value;
 }
 
-// One command-line option. A new option is one more row here and a field of
-// HostOptions; `apply` returns false for a value it cannot take.
-struct OptionSpec {
-  const char* name;
-  const char* valueName;  // null: the option takes no value
-  const char* description;
-  bool (*apply)(HostOptions& options, std::string_view value);
-};
+using tools::OptionRow;
+using tools::SetFlag;
+using tools::StoreText;
 
 template <auto field, auto minimum>
 bool StoreNumber(HostOptions& options, std::string_view value) {
@@ -33,7 +31,8 @@ bool StoreNumber(HostOptions& options, std::string_view value) {
   return number.has_value();
 }
 
-const OptionSpec kOptions[] = {
+// A new option is one more row here and a field of HostOptions.
+const OptionRow<HostOptions> kOptions[] = {
     {"--device", "CODE", "device code (see the list below); required for a device job",
      &StoreNumber<&HostOptions::device, std::int32_t{0}>},
     {"--port", "N", "serial port number, 1 = COM1 (default 1)",
@@ -45,63 +44,43 @@ const OptionSpec kOptions[] = {
     {"--library", "PATH",
      "the Zelvane library to load (default: the one next to this program, else\n"
      "                    the one the system finds)",
-     [](HostOptions& options, std::string_view value) {
-       options.library = std::string(value);
-       return !value.empty();
-     }},
+     &StoreText<&HostOptions::library>},
     {"--prices", "FILE",
      "price list answering device 702: CSV lines code,name,price (default: a demo list)",
-     [](HostOptions& options, std::string_view value) {
-       options.prices = std::string(value);
-       return !value.empty();
-     }},
+     &StoreText<&HostOptions::prices>},
     {"--read-csv", "FILE",
      "read a collector's records into FILE (code,name,quantity,price); -: show them\n"
      "                    with the progress notices",
-     [](HostOptions& options, std::string_view value) {
-       options.readCsv = std::string(value);
-       return !value.empty();
-     }},
+     &StoreText<&HostOptions::readCsv>},
     {"--load-csv", "FILE", "load the records of FILE into a collector",
-     [](HostOptions& options, std::string_view value) {
-       options.loadCsv = std::string(value);
-       return !value.empty();
-     }},
+     &StoreText<&HostOptions::loadCsv>},
     {"--simulate", nullptr,
      "play a demo device on a pseudo-terminal mapped as the port (Linux; scanners, scales);\n"
      "                    for 702 a terminal on loopback scans known and unknown codes",
-     [](HostOptions& options, std::string_view) {
-       options.simulate = true;
-       return true;
-     }},
+     &SetFlag<&HostOptions::simulate>},
     {"--printer", "NAME", "show the printer that NAME stands for in this session",
-     [](HostOptions& options, std::string_view value) {
-       options.printer = std::string(value);
-       return !value.empty();
-     }},
+     &StoreText<&HostOptions::printer>},
     {"--print", "FILE", "send FILE unchanged to that printer (with --printer)",
-     [](HostOptions& options, std::string_view value) {
-       options.printFile = std::string(value);
-       return !value.empty();
-     }},
+     &StoreText<&HostOptions::printFile>},
     {"--probe", nullptr,
      "find out what is wired to the port (asks scales for a weight, listens for\n"
      "                    scanners and collectors; never sends them a command)",
-     [](HostOptions& options, std::string_view) {
-       options.probe = true;
-       return true;
-     }},
+     &SetFlag<&HostOptions::probe>},
     {"--list-printers", nullptr, "list the printers and what each name stands for",
-     [](HostOptions& options, std::string_view) {
-       options.listPrinters = true;
-       return true;
-     }},
-    {"--help", nullptr, "show this text",
-     [](HostOptions& options, std::string_view) {
-       options.help = true;
-       return true;
-     }},
+     &SetFlag<&HostOptions::listPrinters>},
+    {"--help", nullptr, "show this text", &SetFlag<&HostOptions::help>},
 };
+
+// How the host words what is wrong with an option.
+std::string Worded(const tools::OptionRefusal& refusal) {
+  using Reason = tools::OptionRefusal::Reason;
+  switch (refusal.reason) {
+    case Reason::kUnknownOption: return "unknown option " + refusal.option;
+    case Reason::kMissingValue: return refusal.option + " needs a value " + refusal.valueName;
+    case Reason::kBadValue: return "invalid value for " + refusal.option + ": " + refusal.value;
+  }
+  return refusal.option;
+}
 
 struct DeviceFamily {
   const char* codes;
@@ -121,13 +100,6 @@ const DeviceFamily kDeviceFamilies[] = {
     {"702", "LAN price checker"},
 };
 
-const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& option : kOptions) {
-    if (name == option.name) return &option;
-  }
-  return nullptr;
-}
-
 std::string Padded(std::string text, std::size_t width) {
   if (text.size() < width) text.resize(width, ' ');
   return text;
@@ -137,19 +109,10 @@ std::string Padded(std::string text, std::size_t width) {
 
 ParseResult ParseOptions(const std::vector<std::string>& arguments) {
   HostOptions options;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& name = arguments[i];
-    const OptionSpec* option = FindOption(name);
-    if (option == nullptr) return "unknown option " + name;
-    std::string_view value;
-    if (option->valueName != nullptr) {
-      if (++i == arguments.size()) return name + " needs a value " + option->valueName;
-      value = arguments[i];
-    }
-    if (!option->apply(options, value)) {
-      return "invalid value for " + name + ": " + std::string(value);
-    }
-  }
+  const auto refusal = tools::ApplyOptions(
+      std::span(arguments), options,
+      [](std::string_view name) { return tools::FindOptionRow<HostOptions>(kOptions, name); });
+  if (refusal) return Worded(*refusal);
   const bool printing =
       !options.printer.empty() || !options.printFile.empty() || options.listPrinters;
   if (!options.printFile.empty() && options.printer.empty()) {
@@ -176,11 +139,7 @@ std::string UsageText(const std::string& programName) {
                      " --printer NAME [--print FILE] | --list-printers\n\n" +
                      "Runs one device job of the Zelvane library and prints what it reports,\n" +
                      "or prints a file raw through the library.\n\n" + "Options:\n";
-  for (const OptionSpec& option : kOptions) {
-    std::string left = option.name;
-    if (option.valueName != nullptr) left.append(" ").append(option.valueName);
-    text += "  " + Padded(left, 18) + option.description + "\n";
-  }
+  text += tools::OptionLines<HostOptions>(kOptions, 18);
   text += "\nDevice codes:\n";
   for (const DeviceFamily& device : kDeviceFamilies) {
     text += "  " + Padded(device.codes, 10) + device.family + "\n";
