@@ -6,11 +6,8 @@
 #include <thread>
 
 #include "allow_list.h"
-#include "buffers/buffer_functions.h"
-#include "buffers/chr_arr.h"
-#include "buffers/code_pages.h"
 #include "comma_list.h"
-#include "cp1250_text.h"
+#include "cp852_text.h"
 #include "line_fault.h"
 #include "option_table.h"
 #include "option_values.h"
@@ -158,7 +155,7 @@ std::string PriceTerminalUsage(const std::string& programName) {
 std::vector<std::string> DisplayedLines(std::string_view commands) {
   std::vector<std::string> lines;
   for (const std::string& line : spr_lan::ScreenLines(commands)) {
-    lines.push_back(host::Cp1250ToUtf8(ToCString(FromCp852(CChrArr(line))).c_str()));
+    lines.push_back(Cp852ToUtf8(line));
   }
   return lines;
 }
