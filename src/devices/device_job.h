@@ -1,6 +1,8 @@
 #pragma once
 
+#include <concepts>
 #include <string>
+#include <utility>
 
 #include "jobs/logic_scaner.h"
 #include "serial/veduvezid.h"
@@ -13,6 +15,12 @@ namespace zelvane {
 template <class Protocol>
 class CDeviceJob : public CLogicScaner {
  public:
+  // The protocol object is made from what the job is given: most need nothing.
+  template <typename... ProtocolArguments>
+  requires std::constructible_from<Protocol, ProtocolArguments...>
+  explicit CDeviceJob(ProtocolArguments&&... arguments)
+      : m_protocol(std::forward<ProtocolArguments>(arguments)...) {}
+
   std::string ErrorText(int code) override { return m_protocol.ErrorText(code); }
 
   int OpenDevice(int port, const RunRequest*) override {

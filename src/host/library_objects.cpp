@@ -44,7 +44,7 @@ CRA_SCALE g_radwagScale;
 CAP_SCALE g_casScale;
 // Made before the price checker's job, whose close still uses it at unload.
 PriceExchange g_priceExchange;
-CSL_SCANER g_priceChecker;
+CSL_SCANER g_priceChecker{g_priceExchange};
 // Beyond the original nine jobs, offered through the collector export only.
 CCA_DCOLL g_casioCollector;
 
@@ -100,10 +100,6 @@ CVeduvezid& TheSerialObject() {
 
 HostLink& TheHostLink() {
   return g_hostLink;
-}
-
-PriceExchange& ThePriceExchange() {
-  return g_priceExchange;
 }
 
 std::span<const DeviceEntry> Devices() {

@@ -14,6 +14,10 @@ class CSL_SCANER final : public CDeviceJob<CSprLan> {
  public:
   static constexpr int kMaxCodeLength = 20;
 
+  // The exchange carries the codes and answers between the service and the host; it
+  // outlives the job.
+  explicit CSL_SCANER(PriceExchange& exchange) : CDeviceJob<CSprLan>(exchange) {}
+
   int CloseDevice(int) override {
     m_protocol.Stop();
     return 1;

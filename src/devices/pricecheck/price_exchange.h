@@ -86,8 +86,4 @@ class PriceExchange {
   PriceAnswer m_answer;
 };
 
-// The library's one exchange, shared by the price-checker job and the service's
-// callback.
-PriceExchange& ThePriceExchange();
-
 }  // namespace zelvane

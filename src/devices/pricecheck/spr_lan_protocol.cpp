@@ -1,11 +1,11 @@
 #include "devices/pricecheck/spr_lan_protocol.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "buffers/buffer_functions.h"
 #include "devices/host_line.h"
-#include "devices/pricecheck/price_exchange.h"
 
 namespace zelvane {
 namespace {
@@ -25,6 +25,10 @@ void WriteDisplay(char* buffer, const std::string& text) {
   std::copy_n(text.data(), length, buffer);
 }
 
+// The exchange of the protocol that last started the service. The service's callback
+// carries no context of its own, and there is one service in the process.
+std::atomic<PriceExchange*> g_servedExchange{nullptr};
+
 // The service calls this on its own thread for every scanned code. Nothing may be
 // thrown back into it, and no pointer it hands over is trusted to be set.
 std::int32_t SPR_LAN_CALL OnPriceRequest(std::int32_t, const char* code, char* display,
@@ -32,9 +36,10 @@ std::int32_t SPR_LAN_CALL OnPriceRequest(std::int32_t, const char* code, char* d
                                          char* displayCopy) {
   PriceDisplay answer = NoAnswerDisplay();
   try {
-    if (code != nullptr) {
-      answer = ThePriceExchange().Request(
-          std::string_view(code, ::strnlen(code, PriceExchange::kMaxCodeLength)));
+    PriceExchange* exchange = g_servedExchange.load();
+    if (code != nullptr && exchange != nullptr) {
+      answer =
+          exchange->Request(std::string_view(code, ::strnlen(code, PriceExchange::kMaxCodeLength)));
     }
   } catch (...) {
     answer = NoAnswerDisplay();
@@ -62,6 +67,12 @@ ServiceLibraryAccess ServiceNextToThisLibrary() {
   return {&LoadServiceNextToThisLibrary, &platform::FindSymbol};
 }
 
+CSprLan::~CSprLan() {
+  // A request that comes after this protocol is gone must not reach its exchange.
+  PriceExchange* mine = &m_exchange;
+  g_servedExchange.compare_exchange_strong(mine, nullptr);
+}
+
 bool CSprLan::FindFunctions() {
   if (m_library == nullptr) m_library = m_access.load();
   if (m_library == nullptr) return false;
@@ -74,8 +85,8 @@ int CSprLan::Open(int) {
   m_nError = 0;
   // Once started, the library and its functions are kept for every later open.
   if (m_started == 0 && !FindFunctions()) return 0;
-  PriceExchange& exchange = ThePriceExchange();
-  exchange.Open();
+  m_exchange.Open();
+  g_servedExchange.store(&m_exchange);
   std::int32_t status = 0;
   char message[SPR_LAN_MESSAGE_SIZE] = {};
   const std::uint8_t started =
@@ -89,33 +100,33 @@ int CSprLan::Open(int) {
     m_started = 1;
     return 1;
   }
-  exchange.Close();
+  m_exchange.Close();
   return 0;
 }
 
 void CSprLan::Stop() {
   m_nError = 0;
   // The service's stop waits for a request in progress: end its wait first.
-  ThePriceExchange().Close();
+  m_exchange.Close();
   if (m_stop != nullptr) m_stop();
 }
 
 std::string CSprLan::TakePendingCode() {
   m_nError = 0;
-  return ThePriceExchange().TakePendingCode();
+  return m_exchange.TakePendingCode();
 }
 
 void CSprLan::WaitForCode(std::chrono::milliseconds limit) {
-  ThePriceExchange().WaitForCode(limit);
+  m_exchange.WaitForCode(limit);
 }
 
 void CSprLan::InterruptCodeWait() {
-  ThePriceExchange().InterruptWait();
+  m_exchange.InterruptWait();
 }
 
 void CSprLan::OfferAnswer(const void* hostLine) {
-  ThePriceExchange().Offer(MakePriceAnswer(host_line::Code(hostLine), host_line::Name(hostLine),
-                                           host_line::Price(hostLine)));
+  m_exchange.Offer(MakePriceAnswer(host_line::Code(hostLine), host_line::Name(hostLine),
+                                   host_line::Price(hostLine)));
 }
 
 }  // namespace zelvane

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "devices/pricecheck/price_exchange.h"
 #include "platform/dynamic_library.h"
 #include "protocol/veduvezid_ecr.h"
 #include "spr_lan.h"
@@ -21,9 +22,14 @@ ServiceLibraryAccess ServiceNextToThisLibrary();
 
 // The price checkers' side of the device: starts and stops the service library that
 // talks to the terminals, and carries the scanned codes and the host's answers
-// through the library's exchange. No port is involved.
+// through the exchange it is given. No port is involved.
 class CSprLan : public CVeduvezidECR {
  public:
+  explicit CSprLan(PriceExchange& exchange) : m_exchange(exchange) {}
+  CSprLan(const CSprLan&) = delete;
+  CSprLan& operator=(const CSprLan&) = delete;
+  ~CSprLan() override;
+
   // How the library is reached; takes effect at the next load.
   void UseLibraryAccess(ServiceLibraryAccess access) { m_access = access; }
 
@@ -53,6 +59,7 @@ class CSprLan : public CVeduvezidECR {
  private:
   bool FindFunctions();
 
+  PriceExchange& m_exchange;
   ServiceLibraryAccess m_access = ServiceNextToThisLibrary();
   platform::LibraryHandle m_library = nullptr;
   int m_started = 0;

@@ -69,7 +69,8 @@ class PriceCheckerJob : public ::testing::Test {
   }
 
   testing::MessageRecorder messages;
-  CSL_SCANER job;
+  PriceExchange exchange;
+  CSL_SCANER job{exchange};
 };
 
 TEST_F(PriceCheckerJob, StartOutcomesDecideTheOpen) {
@@ -91,7 +92,7 @@ TEST_F(PriceCheckerJob, StartOutcomesDecideTheOpen) {
       {"no start function", true, false, 1, 0, 0, {}},
   };
   for (const Case& test : cases) {
-    CSL_SCANER fresh;
+    CSL_SCANER fresh(exchange);
     fresh.GetProtocol().UseLibraryAccess({&PlayedLoad, &PlayedFind});
     fresh.SetComm(&TheSerialObject());
     g_service = PlayedService{test.loads, test.hasStart, test.result, test.status};
@@ -109,7 +110,7 @@ TEST_F(PriceCheckerJob, StartOutcomesDecideTheOpen) {
 }
 
 TEST_F(PriceCheckerJob, LibraryIsLoadedOnceAndStartedAtEveryOpen) {
-  CSL_SCANER unbound;
+  CSL_SCANER unbound(exchange);
   EXPECT_EQ(unbound.OpenDevice(1, nullptr), 0) << "no serial object";
 
   ASSERT_EQ(job.OpenDevice(1, nullptr), 1);
