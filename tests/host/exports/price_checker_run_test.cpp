@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/exports/forwarding_switch.h"
 #include "host/exports/host_events.h"
 #include "host/exports/price_service_setup.h"
 #include "sockets.h"
@@ -22,10 +23,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::HostEvents;
+using testing::kForwarding;
 using Notice = HostEvents::Notice;
 using Screen = std::vector<std::string>;
 
-constexpr bool kForwarding = ZELVANE_TEST_EXPECTS_FORWARDING != 0;
 constexpr const char* kLibraryStem = kForwarding ? "zelvane_forwarding" : "zelvane_direct";
 constexpr int32_t kPriceChecker = 702;
 // The protocol base's text for error code 0, which a failed start leaves.
