@@ -36,9 +36,10 @@ class DeviceSimulator {
 };
 
 // Plays `simulator` until `stop` is requested: hands it every byte its link brings and
-// calls its Beat every `beatEvery` (after the bytes that are already in), the first time one interval after the start, so
-// that the PC has opened its port by then (no beats when zero). It notices the request
-// within kStopLatency, plus the time of a write in progress.
+// calls its Beat every `beatEvery` (after the bytes that are already in), the first
+// time one interval after the start, so that the PC has opened its port by then (no
+// beats when zero). It notices the request within kStopLatency, plus the time of a
+// write in progress.
 inline constexpr std::chrono::milliseconds kStopLatency{20};
 void RunSimulator(DeviceSimulator& simulator, std::chrono::milliseconds beatEvery,
                   const std::stop_token& stop);
