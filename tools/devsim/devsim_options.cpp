@@ -252,19 +252,6 @@ bool SetPort(ParseState& state, std::string_view value) {
   return port.has_value();
 }
 
-bool SetFault(ParseState& state, std::string_view value) {
-  return state.fault.SetFault(value);
-}
-
-bool SetSeed(ParseState& state, std::string_view value) {
-  return state.fault.SetSeed(value);
-}
-
-bool SetHelp(ParseState& state, std::string_view) {
-  state.options.help = true;
-  return true;
-}
-
 template <typename Script>
 bool Plays(const DeviceScript& script) {
   return std::holds_alternative<Script>(script.device);
@@ -417,11 +404,12 @@ const DevsimOptionRow kOptions[] = {
      {"--fault", "KIND[@N]",
       "drop, flip, cut (the rest of the frame), stall (6 s) or vanish at byte N of what "
       "the device sends (from 0; random without @N)",
-      &SetFault}},
+      &SetFaultOption<ParseState>}},
     {"all",
      &PlaysAny,
-     {"--seed", "N", "draws the random byte and bit of --fault (default 1)", &SetSeed}},
-    {"all", &PlaysAny, {"--help", nullptr, "show this text", &SetHelp}},
+     {"--seed", "N", "draws the random byte and bit of --fault (default 1)",
+      &SetSeedOption<ParseState>}},
+    {"all", &PlaysAny, {"--help", nullptr, "show this text", &SetHelpOption<ParseState>}},
 };
 
 // Devices may share an option name (--silence): each takes the row of its own.

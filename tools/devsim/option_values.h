@@ -22,6 +22,22 @@ std::optional<Number> ParseNumber(std::string_view text, Number lowest, Number h
   return value;
 }
 
+// The setters of the options every simulator takes, for a command line that holds the
+// line fault to play (`fault`) and the help switch (`options.help`).
+template <typename CommandLine>
+bool SetFaultOption(CommandLine& line, std::string_view value) {
+  return line.fault.SetFault(value);
+}
+template <typename CommandLine>
+bool SetSeedOption(CommandLine& line, std::string_view value) {
+  return line.fault.SetSeed(value);
+}
+template <typename CommandLine>
+bool SetHelpOption(CommandLine& line, std::string_view) {
+  line.options.help = true;
+  return true;
+}
+
 // What the simulators say of an option they cannot take.
 inline std::string SimulatorRefusal(const tools::OptionRefusal& refusal) {
   using Reason = tools::OptionRefusal::Reason;

@@ -95,19 +95,6 @@ bool SetFrom(PriceTerminalCommandLine& line, std::string_view value) {
   return true;
 }
 
-bool SetFault(PriceTerminalCommandLine& line, std::string_view value) {
-  return line.fault.SetFault(value);
-}
-
-bool SetSeed(PriceTerminalCommandLine& line, std::string_view value) {
-  return line.fault.SetSeed(value);
-}
-
-bool SetHelp(PriceTerminalCommandLine& line, std::string_view) {
-  line.options.help = true;
-  return true;
-}
-
 // Wide enough for "--service HOST:PORT"; longer descriptions go on below it.
 constexpr std::size_t kOptionColumn = 21;
 
@@ -127,9 +114,10 @@ const tools::OptionRow<PriceTerminalCommandLine> kOptions[] = {
      "drop, flip, cut (the rest of the code), stall (6 s) or\n"
      "                       vanish (connection closed) at byte N of what the\n"
      "                       terminal sends (from 0; random without @N)",
-     &SetFault},
-    {"--seed", "N", "draws the random byte and bit of --fault (default 1)", &SetSeed},
-    {"--help", nullptr, "show this text", &SetHelp},
+     &SetFaultOption<PriceTerminalCommandLine>},
+    {"--seed", "N", "draws the random byte and bit of --fault (default 1)",
+     &SetSeedOption<PriceTerminalCommandLine>},
+    {"--help", nullptr, "show this text", &SetHelpOption<PriceTerminalCommandLine>},
 };
 
 }  // namespace

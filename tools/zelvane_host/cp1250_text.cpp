@@ -6,14 +6,12 @@
 #include <string_view>
 
 #include "buffers/cp1250_literal.h"
+#include "polish_text.h"
 
 namespace zelvane::host {
 namespace {
 
-struct PolishLetter {
-  unsigned char cp1250;
-  std::u8string_view utf8;
-};
+using tools::PolishLetter;
 
 // The code page 1250 byte comes from the library's own conversion, so the two
 // directions cannot disagree.
@@ -29,30 +27,11 @@ constexpr PolishLetter kPolishLetters[] = {
     Letter(u8"ł"), Letter(u8"ń"), Letter(u8"ó"), Letter(u8"ś"), Letter(u8"ź"), Letter(u8"ż"),
 };
 
-void AppendLetter(std::string& out, unsigned char byte) {
-  for (const PolishLetter& letter : kPolishLetters) {
-    if (letter.cp1250 == byte) {
-      out.append(reinterpret_cast<const char*>(letter.utf8.data()), letter.utf8.size());
-      return;
-    }
-  }
-  out += '?';
-}
-
 }  // namespace
 
 std::string Cp1250ToUtf8(const char* text) {
-  std::string out;
-  if (text == nullptr) return out;
-  for (const char* next = text; *next != '\0'; ++next) {
-    const auto byte = static_cast<unsigned char>(*next);
-    if (byte < 0x80) {
-      out += static_cast<char>(byte);
-    } else {
-      AppendLetter(out, byte);
-    }
-  }
-  return out;
+  if (text == nullptr) return {};
+  return tools::PolishTextToUtf8(text, kPolishLetters);
 }
 
 std::string Utf8ToCp1250(std::string_view text) {
@@ -71,7 +50,7 @@ std::string Utf8ToCp1250(std::string_view text) {
                                   polish.utf8.size());
         });
     if (letter != std::end(kPolishLetters)) {
-      out += static_cast<char>(letter->cp1250);
+      out += static_cast<char>(letter->byte);
       at += letter->utf8.size();
       continue;
     }
